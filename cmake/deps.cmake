@@ -1,0 +1,27 @@
+# Third-party libraries, all from Debian's packages (the Windows libjpeg is
+# cross-built from Debian's source package by scripts/build-deps).
+
+find_package(Threads REQUIRED)
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
+find_package(ZLIB REQUIRED)
+
+if(WIN32)
+  # GoogleTest from the source tree of Debian's googletest package.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(wd_gtest_main INTERFACE)
+  target_link_libraries(wd_gtest_main INTERFACE gtest_main gmock)
+
+  set(WD_JPEG_ROOT "" CACHE PATH "Install prefix of libjpeg cross-built for Windows")
+  set(JPEG_INCLUDE_DIR ${WD_JPEG_ROOT}/include CACHE PATH "" FORCE)
+  set(JPEG_LIBRARY ${WD_JPEG_ROOT}/lib/libjpeg.a CACHE FILEPATH "" FORCE)
+else()
+  find_package(GTest REQUIRED)
+  add_library(wd_gtest_main INTERFACE)
+  target_link_libraries(wd_gtest_main INTERFACE GTest::gtest_main GTest::gmock)
+endif()
+find_package(JPEG REQUIRED)

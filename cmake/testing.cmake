@@ -1,0 +1,30 @@
+enable_testing()
+
+# wd_add_test(NAME SOURCES src... LIBS lib... [WINDOWS_ONLY] [ENV VAR=value...] [LABELS l...])
+# One executable per test group, run once by CTest (under Wine in the Windows build).
+function(wd_add_test name)
+  cmake_parse_arguments(T "WINDOWS_ONLY" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  if(T_WINDOWS_ONLY AND NOT WIN32)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} wd_gtest_main)
+  if(WIN32)
+    set(_name win.${name})
+    # Console test programs: keep the console subsystem.
+  else()
+    set(_name native.${name})
+  endif()
+  add_test(NAME ${_name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${_name} PROPERTIES
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    ENVIRONMENT "WD_SOURCE_DIR=${PROJECT_SOURCE_DIR};${T_ENV}")
+  if(T_TIMEOUT)
+    set_tests_properties(${_name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  else()
+    set_tests_properties(${_name} PROPERTIES TIMEOUT 300)
+  endif()
+  if(T_LABELS)
+    set_tests_properties(${_name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()

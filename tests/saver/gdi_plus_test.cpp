@@ -1,0 +1,222 @@
+#include "saver/gdi_plus.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+namespace wd {
+namespace {
+
+constexpr int kSize = 600;
+constexpr double kCentre = 285.0;
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+  return out << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
+
+constexpr Rgb kTrack{45, 69, 0};
+constexpr std::array<Rgb, 7> kRingColours{{{0, 104, 183},
+                                           {0, 160, 233},
+                                           {23, 144, 45},
+                                           {142, 195, 31},
+                                           {252, 199, 0},
+                                           {235, 97, 0},
+                                           {230, 0, 18}}};
+
+double Radius(int ring) {
+  return 275.0 - 43.0 * (ring - 1);
+}
+
+// A 600 x 600 top-down 32-bit DIB section selected into a memory DC, black at first.
+class Canvas {
+ public:
+  Canvas() {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kSize;
+    info.bmiHeader.biHeight = -kSize;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ =
+        CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Canvas() {
+    if (dc_ != nullptr) {
+      SelectObject(dc_, old_);
+      DeleteDC(dc_);
+    }
+    DeleteObject(bitmap_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  bool ok() const { return dc_ != nullptr && bitmap_ != nullptr && bits_ != nullptr; }
+  HDC dc() const { return dc_; }
+  // Ends the DC while the pixels stay readable: the handle becomes invalid.
+  HDC Release() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    HDC stale = dc_;
+    dc_ = nullptr;
+    return stale;
+  }
+
+  Rgb At(int x, int y) const {
+    GdiFlush();
+    const std::uint8_t* p = bits_ + (static_cast<std::size_t>(y) * kSize + x) * 4;
+    return {p[2], p[1], p[0]};
+  }
+  // The pixel on ring n's circle at a GDI+ angle (degrees clockwise from 3 o'clock).
+  Rgb OnRing(int ring, double degrees) const {
+    const double a = degrees * std::numbers::pi / 180.0;
+    return At(static_cast<int>(std::lround(kCentre + Radius(ring) * std::cos(a))),
+              static_cast<int>(std::lround(kCentre + Radius(ring) * std::sin(a))));
+  }
+  std::vector<std::uint8_t> Pixels() const {
+    GdiFlush();
+    return {bits_, bits_ + kSize * kSize * 4};
+  }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
+};
+
+void DrawAll(const Canvas& canvas, float value) {
+  DrawRings(canvas.dc(), value, value, value, value, value, value, value);
+}
+
+// Black, the track colour, or an antialiased mix of the two: never a ring colour.
+bool TrackOrBlank(const Rgb& c) {
+  return c.b <= 1 && c.r * 69 <= c.g * 45 + 69 * 2;
+}
+
+class GdiPlusTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { session_ = std::make_unique<GdiplusSession>(); }
+  static void TearDownTestSuite() { session_.reset(); }
+  void SetUp() override {
+    ASSERT_TRUE(session_->started());
+    ASSERT_TRUE(canvas_.ok());
+  }
+
+  static std::unique_ptr<GdiplusSession> session_;
+  Canvas canvas_;
+};
+
+std::unique_ptr<GdiplusSession> GdiPlusTest::session_;
+
+TEST_F(GdiPlusTest, ZeroValuesDrawOnlyTheTracks) {
+  DrawAll(canvas_, 0.0f);
+  for (int ring = 1; ring <= 7; ++ring) {
+    SCOPED_TRACE(ring);
+    // Clockwise from 12 o'clock round to 9 o'clock.
+    for (double a : {-85.0, -45.0, 0.0, 45.0, 90.0, 135.0, 175.0})
+      EXPECT_EQ(canvas_.OnRing(ring, a), kTrack) << a;
+    // The quarter from 9 to 12 o'clock stays empty on the circle.
+    for (double a : {200.0, 225.0, 250.0}) EXPECT_EQ(canvas_.OnRing(ring, a), (Rgb{0, 0, 0})) << a;
+  }
+  // The tracks end one degree past 9 o'clock; the innermost ten degrees past it.
+  EXPECT_EQ(canvas_.OnRing(1, 180.5), kTrack);
+  EXPECT_EQ(canvas_.OnRing(1, 184.0), (Rgb{0, 0, 0}));
+  EXPECT_EQ(canvas_.OnRing(7, 186.0), kTrack);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) ASSERT_TRUE(TrackOrBlank(canvas_.At(x, y))) << x << "," << y;
+  }
+  // Between neighbouring tracks a 13 px gap shows what was there.
+  EXPECT_EQ(canvas_.At(285 + 275 - 21, 285), (Rgb{0, 0, 0}));
+}
+
+TEST_F(GdiPlusTest, ValueArcGrowsClockwiseFromTwelve) {
+  DrawAll(canvas_, 20.0f);  // 90 degrees: 12 to 3 o'clock
+  for (int ring = 1; ring <= 6; ++ring) {
+    SCOPED_TRACE(ring);
+    EXPECT_EQ(canvas_.OnRing(ring, -80.0), kRingColours[ring - 1]);
+    EXPECT_EQ(canvas_.OnRing(ring, -45.0), kRingColours[ring - 1]);
+    EXPECT_EQ(canvas_.OnRing(ring, -10.0), kRingColours[ring - 1]);
+    EXPECT_EQ(canvas_.OnRing(ring, 10.0), kTrack);
+    EXPECT_EQ(canvas_.OnRing(ring, 135.0), kTrack);
+  }
+  EXPECT_EQ(canvas_.OnRing(7, -45.0), kRingColours[6]);
+  EXPECT_EQ(canvas_.OnRing(7, 45.0), kTrack);
+  // The value arc is 23 px wide on the 30 px track: the track shows at both edges.
+  const double a = -45.0 * std::numbers::pi / 180.0;
+  for (double r : {275.0 - 13.25, 275.0 + 13.25}) {
+    EXPECT_EQ(canvas_.At(static_cast<int>(std::lround(kCentre + r * std::cos(a))),
+                         static_cast<int>(std::lround(kCentre + r * std::sin(a)))),
+              kTrack)
+        << r;
+  }
+}
+
+TEST_F(GdiPlusTest, ArgumentsDriveRingsOneToFourThenSevenFiveSix) {
+  // Ring n gets 8n: a sweep of 36n degrees.
+  DrawRings(canvas_.dc(), 8, 16, 24, 32, 56, 40, 48);
+  for (int ring = 1; ring <= 7; ++ring) {
+    SCOPED_TRACE(ring);
+    const double end = -90.0 + 36.0 * ring;
+    const double margin = ring == 7 ? 20.0 : 12.0;
+    EXPECT_EQ(canvas_.OnRing(ring, end - margin), kRingColours[ring - 1]);
+    EXPECT_EQ(canvas_.OnRing(ring, end + margin), kTrack);
+  }
+}
+
+TEST_F(GdiPlusTest, SweepStopsAtTwoHundredSeventyDegrees) {
+  DrawAll(canvas_, 59.0f);  // 265.5 degrees
+  EXPECT_EQ(canvas_.OnRing(1, 173.0), kRingColours[0]);
+  EXPECT_EQ(canvas_.OnRing(1, 178.0), kTrack);
+  for (int y = 0; y <= 282; ++y) {
+    for (int x = 0; x <= 282; ++x) ASSERT_TRUE(TrackOrBlank(canvas_.At(x, y))) << x << "," << y;
+  }
+
+  Canvas at60;
+  DrawAll(at60, 60.0f);
+  EXPECT_EQ(at60.OnRing(1, 178.0), kRingColours[0]);
+  EXPECT_EQ(at60.OnRing(2, 178.0), kRingColours[1]);
+  EXPECT_EQ(at60.OnRing(1, 180.7), kTrack);  // the track's last degree
+  for (int y = 0; y <= 282; ++y) {
+    for (int x = 0; x <= 282; ++x) ASSERT_TRUE(TrackOrBlank(at60.At(x, y))) << x << "," << y;
+  }
+
+  for (float larger : {61.0f, 100.0f, 1.0e6f}) {
+    Canvas capped;
+    DrawAll(capped, larger);
+    EXPECT_TRUE(capped.Pixels() == at60.Pixels()) << larger;
+  }
+}
+
+TEST_F(GdiPlusTest, NextDrawingCoversAShrunkenValue) {
+  DrawAll(canvas_, 59.0f);
+  DrawAll(canvas_, 0.0f);
+  // The wider track hides the longer value arc of the previous drawing.
+  for (int ring = 1; ring <= 6; ++ring) {
+    for (double a = -80.0; a < 175.0; a += 5.0) ASSERT_EQ(canvas_.OnRing(ring, a), kTrack) << ring;
+  }
+}
+
+TEST_F(GdiPlusTest, InvalidDeviceContextDrawsNothing) {
+  DrawRings(nullptr, 10, 10, 10, 10, 10, 10, 10);
+  const auto before = canvas_.Pixels();
+  const HDC stale = canvas_.Release();
+  DrawRings(stale, 30, 30, 30, 30, 30, 30, 30);
+  EXPECT_TRUE(canvas_.Pixels() == before);
+}
+
+}  // namespace
+}  // namespace wd

@@ -1,0 +1,65 @@
+// TIdSNTP: the SNTP client that asks a time server for the time and sets the
+// computer's clock from the answer. One request, at most one reply per call.
+//
+// A reply counts only when it comes from the server's address and port and echoes
+// our Transmit Timestamp bit for bit; anything else on the socket is dropped and the
+// wait goes on for the rest of ReceiveTimeout. The request's fraction carries random
+// bits below the millisecond, so the echo cannot be guessed from our clock.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "common/datetime.h"
+#include "net/ntp.h"
+#include "net/udp.h"
+
+namespace wd::net {
+
+class TIdSNTP : public TIdUDPClient {
+ public:
+  // Port 123, stratum check on, results 0, no socket yet.
+  TIdSNTP();
+
+  // One exchange; when the reply is usable, sets the local clock to the clock read
+  // just before setting plus ClockOffset and returns whether the setter took it.
+  // False when no usable reply came. Socket-layer failures raise.
+  bool SynchronizeClock();
+  // One exchange: the server's Transmit Timestamp as a local date-time when the reply
+  // is usable, else 0. The results are written for every 48-byte reply.
+  DateTime QueryServerTime();
+  bool IsReplyUnusable(std::span<const std::uint8_t, kNtpPacketSize> reply) const;
+
+  bool RejectBadStratum() const { return reject_bad_stratum_; }
+  void SetRejectBadStratum(bool on) { reject_bad_stratum_ = on; }
+
+  // Results of the last 48-byte reply (local date-times; offset and delay in days).
+  DateTime OriginTime() const { return times_.originate; }
+  DateTime ServerReceiveTime() const { return times_.receive; }
+  DateTime ServerTransmitTime() const { return times_.transmit; }
+  DateTime ArrivalTime() const { return times_.arrival; }
+  double ClockOffset() const { return clock_offset_; }
+  double RoundTripTime() const { return round_trip_time_; }
+
+  // Seams: where the local time is read, where it is set, the time zone bias and the
+  // random bits. Production uses ReadLocalClock, SetLocalClock, LocalUtcBias and
+  // SystemRandom32; tests put recorders in.
+  void SetClockReader(std::function<DateTime()> read) { read_clock_ = std::move(read); }
+  void SetClockSetter(std::function<bool(DateTime)> set) { set_clock_ = std::move(set); }
+  void SetBiasReader(std::function<double()> bias) { read_bias_ = std::move(bias); }
+  void SetRandomSource(std::function<std::uint32_t()> random) { random_ = std::move(random); }
+
+ private:
+  std::function<DateTime()> read_clock_;
+  std::function<bool(DateTime)> set_clock_;
+  std::function<double()> read_bias_;
+  std::function<std::uint32_t()> random_;
+
+  ExchangeTimes times_;
+  double clock_offset_ = 0;
+  double round_trip_time_ = 0;
+  bool reject_bad_stratum_ = true;
+};
+
+}  // namespace wd::net

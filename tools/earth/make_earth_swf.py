@@ -26,6 +26,7 @@ import sys
 import numpy as np
 from PIL import Image
 
+sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import swfwriter as swf  # noqa: E402
 

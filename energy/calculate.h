@@ -1,0 +1,43 @@
+// The energy figures: running time turned into hours, kWh, money and kg CO2, each rounded
+// to three decimals. Every call reads the uptime and its settings afresh.
+#pragma once
+
+#include <cstdint>
+
+#include "common/datetime.h"
+
+namespace wd {
+
+// Figures on the running time since the computer was started.
+double CalcHours();
+double CalcPowerKwh();
+double CalcPowerFee();
+double CalcCo2();
+// CO2 for the stored hours of this year (History/ThisYear).
+double CalcThisYearCo2();
+
+// Figures on a given number of hours.
+double HoursToKwh(double hours);
+double HoursToFee(double hours);
+double HoursToCo2(double hours);
+
+// The date from which statistics are counted; stores today's date when none is stored and
+// then returns the current date and time.
+DateTime GetFromDate();
+
+// A window colour: red in bits 0-7, green in 8-15, blue in 16-23.
+uint32_t MakeRGB(uint8_t r, uint8_t g, uint8_t b);
+
+// value / f to the nearest integer (ties to even) times f, f being the double nearest
+// 0.001, both steps with a 64-bit significand. Raises MathError when the quotient falls
+// outside the signed 64-bit range.
+double RoundFigure(double value);
+
+// The local date and time: GetLocalTime on Windows, the C library's local time elsewhere.
+DateTime LocalNow();
+DateTime SystemLocalNow();
+using LocalClockFunction = DateTime (*)();
+// Swaps the clock LocalNow reads; null restores the real one.
+void SetLocalClockForTesting(LocalClockFunction clock);
+
+}  // namespace wd

@@ -1,0 +1,42 @@
+// The two stores behind the settings file, one key at a time: the private-profile calls
+// of Windows, and our own reader and writer of the same file format. Both work on the
+// bytes of the file (text in the system's ANSI code page); paths are UTF-8.
+#pragma once
+
+#include <string>
+
+namespace wd {
+
+// Values longer than this are cut when read, as by a 2048-byte profile buffer.
+inline constexpr size_t kMaxIniValue = 2047;
+
+class IniBackend {
+ public:
+  virtual ~IniBackend() = default;
+  // The value of the key, or the default when the file, section, key or value is absent.
+  virtual std::string Read(const std::string& path, const std::string& section,
+                           const std::string& key, const std::string& fallback) = 0;
+  // Stores the value at once, creating file, section or key; false when refused.
+  virtual bool Write(const std::string& path, const std::string& section, const std::string& key,
+                     const std::string& value) = 0;
+};
+
+// Our own INI reader and writer, on every platform. It keeps the behaviour of the
+// private-profile calls: names trimmed and matched without regard to letter case, the
+// first section and key of a name win, values trimmed and freed of one pair of enclosing
+// quotes when read, and every write that changes the file rewrites it as
+// "[Section]\r\nKey=Value\r\n" lines.
+IniBackend& OwnIniBackend();
+#ifdef _WIN32
+// GetPrivateProfileStringA and WritePrivateProfileStringA.
+IniBackend& ProfileIniBackend();
+#endif
+// The one the program uses: the private-profile calls on Windows, our own elsewhere.
+IniBackend& SystemIniBackend();
+
+// Program text (UTF-8) to the bytes the file holds, and back: the ANSI code page on
+// Windows, unchanged elsewhere.
+std::string Utf8ToIniBytes(const std::string& text);
+std::string IniBytesToUtf8(const std::string& bytes);
+
+}  // namespace wd

@@ -1,0 +1,105 @@
+// What stands in for the Windows calls when the program is built for another system:
+// there is no performance data (the boot clock serves as tick count), the format
+// settings are the en-US ones, the settings file goes through our own INI store in UTF-8.
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "common/errors.h"
+#include "energy/calculate.h"
+#include "energy/format_settings.h"
+#include "energy/ini_file.h"
+#include "energy/settings_file.h"
+#include "energy/uptime.h"
+
+namespace wd {
+namespace {
+
+constexpr long kErrorFileNotFound = 2;
+
+class NoPerfData final : public PerfDataSource {
+ public:
+  long QueryValue(const char*, uint8_t*, uint32_t*) override { return kErrorFileNotFound; }
+  void Close() override {}
+};
+
+}  // namespace
+
+PerfDataSource& SystemPerfDataSource() {
+  static NoPerfData source;
+  return source;
+}
+
+uint32_t SystemTickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_BOOTTIME, &ts);
+  const uint64_t ms =
+      static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<uint32_t>(ms);
+}
+
+FormatSettings ReadUserFormatSettings() {
+  return FormatSettings{};
+}
+
+IniBackend& SystemIniBackend() {
+  return OwnIniBackend();
+}
+std::string Utf8ToIniBytes(const std::string& text) {
+  return text;
+}
+std::string IniBytesToUtf8(const std::string& bytes) {
+  return bytes;
+}
+
+std::string SystemProgramFolder() {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "./";
+  const std::string path(buf, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+DateTime SystemLocalNow() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm local{};
+  localtime_r(&ts.tv_sec, &local);
+  CalendarTime t;
+  t.year = local.tm_year + 1900;
+  t.month = local.tm_mon + 1;
+  t.day = local.tm_mday;
+  t.hour = local.tm_hour;
+  t.minute = local.tm_min;
+  t.second = local.tm_sec < 60 ? local.tm_sec : 59;
+  t.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+  return EncodeDateTime(t);
+}
+
+RecordFile::RecordFile(const std::string& path)
+    : handle_(open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+  if (handle_ < 0) throw InOutError(InOutErrorMessage(errno), static_cast<unsigned long>(errno));
+}
+
+RecordFile::~RecordFile() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+}
+
+void RecordFile::Write(const void* data, size_t size) {
+  const ssize_t n = write(static_cast<int>(handle_), data, size);
+  if (n != static_cast<ssize_t>(size)) {
+    const int code = n < 0 ? errno : ENOSPC;
+    throw InOutError(InOutErrorMessage(code), static_cast<unsigned long>(code));
+  }
+}
+
+void RecordFile::Close() {
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (close(fd) != 0) throw InOutError(InOutErrorMessage(errno), static_cast<unsigned long>(errno));
+}
+
+}  // namespace wd

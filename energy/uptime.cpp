@@ -143,6 +143,8 @@ int64_t UpTimeFromBlock(const Bytes& b, const TitleIndexes& titles) {
     }
     const int32_t num_instances = static_cast<int32_t>(instances_raw);
     if (title != titles.system || num_instances == 0 || perf_freq < kMinPerfFreq) {
+      // A length of 0 would pass the same object over again for every count left.
+      if (total_length == 0) return 0;
       object += total_length;
       continue;
     }
@@ -162,6 +164,7 @@ int64_t UpTimeFromBlock(const Bytes& b, const TitleIndexes& titles) {
         found = true;
         break;
       }
+      if (byte_length == 0) return 0;  // the same definition again for every count left
       counter += byte_length;
     }
     if (!found) return 0;

@@ -1,0 +1,359 @@
+#include "energy/uptime.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+
+namespace wd {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void PutU32(Bytes& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void PutI64(Bytes& b, size_t at, int64_t v) {
+  for (int i = 0; i < 8; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i));
+}
+
+struct Counter {
+  uint32_t title = 674;
+  uint32_t type = kPerfElapsedTime;
+  uint32_t offset = 8;
+};
+
+struct Object {
+  uint32_t title = 2;
+  int32_t instances = -1;
+  int64_t perf_time = 0;
+  int64_t perf_freq = 10000000;
+  int64_t start_time = 0;  // the counter value, at offset 8 of the counter block
+  std::vector<Counter> counters = {Counter{}};
+};
+
+// A performance data block in the published layout: 64-byte header, then the objects,
+// each with 64-byte header, 40-byte counter definitions and a 16-byte counter block
+// (after a 24-byte instance definition when the object has instances).
+Bytes BuildBlock(const std::vector<Object>& objects, size_t padding = 0) {
+  Bytes b(64, 0);
+  const char16_t sig[] = u"PERF";
+  for (int i = 0; i < 4; ++i) b[2 * i] = static_cast<uint8_t>(sig[i]);
+  PutU32(b, 24, 64);
+  PutU32(b, 28, static_cast<uint32_t>(objects.size()));
+  for (const Object& o : objects) {
+    const size_t start = b.size();
+    const size_t definitions = 64 + 40 * o.counters.size();
+    const size_t instance = o.instances == -1 ? 0 : 24;
+    const size_t total = definitions + instance + 16;
+    b.resize(start + total, 0);
+    PutU32(b, start + 0, static_cast<uint32_t>(total));
+    PutU32(b, start + 4, static_cast<uint32_t>(definitions));
+    PutU32(b, start + 8, 64);
+    PutU32(b, start + 12, o.title);
+    PutU32(b, start + 32, static_cast<uint32_t>(o.counters.size()));
+    PutU32(b, start + 40, static_cast<uint32_t>(o.instances));
+    PutI64(b, start + 48, o.perf_time);
+    PutI64(b, start + 56, o.perf_freq);
+    for (size_t c = 0; c < o.counters.size(); ++c) {
+      const size_t at = start + 64 + 40 * c;
+      PutU32(b, at + 0, 40);
+      PutU32(b, at + 4, o.counters[c].title);
+      PutU32(b, at + 28, o.counters[c].type);
+      PutU32(b, at + 36, o.counters[c].offset);
+    }
+    if (instance) PutU32(b, start + definitions, 24);
+    PutI64(b, start + definitions + instance + 8, o.start_time);
+  }
+  b.resize(b.size() + padding, 0);
+  return b;
+}
+
+std::string Names(std::initializer_list<std::pair<const char*, const char*>> pairs) {
+  std::string list;
+  for (const auto& [index, name] : pairs) {
+    list += index;
+    list += '\0';
+    list += name;
+    list += '\0';
+  }
+  return list + '\0';
+}
+
+const std::string kStandardNames =
+    Names({{"1", "1847"}, {"2", "System"}, {"4", "Memory"}, {"674", "System Up Time"}});
+
+// Answers the reader's queries from bytes built in the test, like the registry: a size
+// query, ERROR_MORE_DATA while the buffer is too small, the bytes otherwise.
+class FakePerfData : public PerfDataSource {
+ public:
+  std::string names = kStandardNames;
+  std::map<std::string, Bytes> objects;
+  long size_query_status = kErrorSuccess;
+  // When set, the count reported for object queries (whatever was copied).
+  int64_t reported_count = -1;
+  int closes = 0;
+  std::vector<std::string> queries;
+
+  long QueryValue(const char* name, uint8_t* data, uint32_t* size) override {
+    queries.push_back(name);
+    if (std::string(name) == "Counter 009") {
+      if (data == nullptr) {
+        *size = static_cast<uint32_t>(names.size());
+        return size_query_status;
+      }
+      return Copy(Bytes(names.begin(), names.end()), data, size);
+    }
+    const auto it = objects.find(name);
+    if (it == objects.end()) return 2;
+    const long status = Copy(it->second, data, size);
+    if (status == kErrorSuccess && reported_count >= 0)
+      *size = static_cast<uint32_t>(reported_count);
+    return status;
+  }
+  void Close() override { ++closes; }
+
+ private:
+  static long Copy(const Bytes& bytes, uint8_t* data, uint32_t* size) {
+    if (*size < bytes.size()) return kErrorMoreData;
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    *size = static_cast<uint32_t>(bytes.size());
+    return kErrorSuccess;
+  }
+};
+
+Object Uptime(int64_t perf_time, int64_t start_time, int64_t freq = 10000000) {
+  Object o;
+  o.perf_time = perf_time;
+  o.start_time = start_time;
+  o.perf_freq = freq;
+  return o;
+}
+
+TEST(UptimeReader, ReadsTheElapsedCounterAndTruncates) {
+  FakePerfData fake;
+  fake.objects["2"] = BuildBlock({Uptime(12345678901 + 5000, 5000)});
+  EXPECT_EQ(ReadSystemUpTime(fake), 1234567);
+  EXPECT_EQ(fake.closes, 1);
+  EXPECT_EQ(fake.queries, (std::vector<std::string>{"Counter 009", "Counter 009", "2"}));
+}
+
+TEST(UptimeReader, NameListCases) {
+  FakePerfData fake;
+  fake.objects["2"] = BuildBlock({Uptime(20000000, 0)});
+  fake.objects["7"] = BuildBlock({[] {
+    Object o = Uptime(30000000, 0);
+    o.title = 7;
+    return o;
+  }()});
+
+  // "System Up Time" before "System".
+  fake.names = Names({{"674", "System Up Time"}, {"2", "System"}});
+  EXPECT_EQ(ReadSystemUpTime(fake), 2000);
+  // Other letter case does not match.
+  fake.names = Names({{"2", "system"}, {"674", "System Up Time"}});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  // The first of two pairs named "System" wins, index text included.
+  fake.names = Names({{"7", "System"}, {"2", "System"}, {"674", "System Up Time"}});
+  fake.queries.clear();
+  EXPECT_EQ(ReadSystemUpTime(fake), 3000);
+  EXPECT_EQ(fake.queries.back(), "7");
+  // An index of 0 counts as not found and the walk goes on.
+  fake.names = Names({{"0", "System"}, {"2", "System"}, {"674", "System Up Time"}});
+  EXPECT_EQ(ReadSystemUpTime(fake), 2000);
+  // The list ends before both are known; and an unterminated list.
+  fake.names = Names({{"2", "System"}, {"", "System Up Time"}});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  fake.names = std::string(
+      "2\0System\0"
+      "674\0System Up",
+      23);
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  fake.names = std::string();
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+}
+
+TEST(UptimeReader, IndexTextThatIsNoIntegerRaisesAndCloses) {
+  FakePerfData fake;
+  fake.names = Names({{"2x", "System"}, {"674", "System Up Time"}});
+  fake.objects["2"] = BuildBlock({Uptime(20000000, 0)});
+  try {
+    ReadSystemUpTime(fake);
+    FAIL() << "no error";
+  } catch (const ConvertError& e) {
+    EXPECT_STREQ(e.what(), "'2x' is not a valid integer value");
+  }
+  EXPECT_EQ(fake.closes, 1);
+  // Names we do not look for are never converted.
+  fake.names = Names({{"abc", "Memory"}, {"2", "System"}, {"674", "System Up Time"}});
+  EXPECT_EQ(ReadSystemUpTime(fake), 2000);
+}
+
+TEST(UptimeReader, ObjectSelection) {
+  FakePerfData fake;
+  Object no_instances = Uptime(90000000, 0);
+  no_instances.instances = 0;
+  fake.objects["2"] = BuildBlock({no_instances, Uptime(40000000, 0)});
+  EXPECT_EQ(ReadSystemUpTime(fake), 4000);
+
+  Object slow = Uptime(5000, 0, 999);
+  fake.objects["2"] = BuildBlock({slow});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  fake.objects["2"] = BuildBlock({Uptime(5000, 0, 1000)});
+  EXPECT_EQ(ReadSystemUpTime(fake), 5000);
+
+  // The first qualifying object decides even when a later one would match.
+  Object other_counter = Uptime(70000000, 0);
+  other_counter.counters = {Counter{675}};
+  fake.objects["2"] = BuildBlock({other_counter, Uptime(40000000, 0)});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  Object other_type = Uptime(70000000, 0);
+  other_type.counters = {Counter{674, 0x10410400}};
+  fake.objects["2"] = BuildBlock({other_type, Uptime(40000000, 0)});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+
+  // Several counters: the matching one's own offset is used.
+  Object several = Uptime(80000000, 0);
+  several.counters = {Counter{100}, Counter{674, kPerfElapsedTime, 8}};
+  fake.objects["2"] = BuildBlock({several});
+  EXPECT_EQ(ReadSystemUpTime(fake), 8000);
+
+  // With instances, the first instance's counter block.
+  Object instances = Uptime(60000000, 10000000);
+  instances.instances = 3;
+  fake.objects["2"] = BuildBlock({instances});
+  EXPECT_EQ(ReadSystemUpTime(fake), 5000);
+}
+
+TEST(UptimeReader, NegativeUptimeIsPassedOn) {
+  FakePerfData fake;
+  fake.objects["2"] = BuildBlock({Uptime(1000, 50001000)});
+  EXPECT_EQ(ReadSystemUpTime(fake), -5000);
+  SetPerfDataSourceForTesting(&fake);
+  SetTickCountForTesting([]() -> uint32_t { return 777; });
+  EXPECT_EQ(GetUpTimeMs(), -5000);
+  SetPerfDataSourceForTesting(nullptr);
+  SetTickCountForTesting(nullptr);
+}
+
+TEST(UptimeReader, BlockChecks) {
+  FakePerfData fake;
+  Bytes block = BuildBlock({Uptime(20000000, 0)}, 9000);
+  fake.objects["2"] = block;
+  fake.queries.clear();
+  EXPECT_EQ(ReadSystemUpTime(fake), 2000);
+  // 9000 + 248 bytes need three passes of 4096 bytes.
+  EXPECT_EQ(fake.queries.size(), 5u);
+
+  block[0] = 'Q';
+  fake.objects["2"] = block;
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+
+  // Fewer bytes reported than the offsets need.
+  fake.objects["2"] = BuildBlock({Uptime(20000000, 0)});
+  fake.reported_count = 150;
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  fake.reported_count = 0;
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  fake.reported_count = -1;
+
+  fake.objects.clear();
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  fake.objects["2"] = BuildBlock({});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+}
+
+TEST(UptimeReader, FailedSizeQueryDoesNotCloseAndFallsBackToTicks) {
+  FakePerfData fake;
+  fake.size_query_status = 2;
+  fake.objects["2"] = BuildBlock({Uptime(20000000, 0)});
+  EXPECT_EQ(ReadSystemUpTime(fake), 0);
+  EXPECT_EQ(fake.closes, 0);
+
+  SetPerfDataSourceForTesting(&fake);
+  SetTickCountForTesting([]() -> uint32_t { return 0xFFFFFFF0u; });
+  EXPECT_EQ(GetUpTimeMs(), 4294967280LL);
+  SetTickCountForTesting([]() -> uint32_t { return 0x80000001u; });
+  EXPECT_EQ(GetUpTimeMs(), 2147483649LL);
+  fake.size_query_status = kErrorSuccess;
+  EXPECT_EQ(GetUpTimeMs(), 2000);
+  SetPerfDataSourceForTesting(nullptr);
+  SetTickCountForTesting(nullptr);
+}
+
+// The real sources: under Wine (and natively) the performance data has no "System Up
+// Time", so the tick count is what GetUpTimeMs gives.
+TEST(UptimeReader, SystemSourcesAgree) {
+  const int64_t read = ReadSystemUpTime();
+  const int64_t ticks = SystemTickCount();
+  const int64_t up = GetUpTimeMs();
+  if (read == 0) {
+    EXPECT_GE(up, ticks);
+    EXPECT_LT(up - ticks, 2000);
+  } else {
+    EXPECT_GT(up, 0);
+  }
+}
+
+// Random and mutated blocks and name lists: the reader must never read outside the bytes
+// it was given (AddressSanitizer watches natively) and never fail other than by 0 or the
+// conversion error.
+TEST(UptimeReader, Fuzz) {
+  std::mt19937 rng(20240601);
+  FakePerfData fake;
+  const Bytes valid = BuildBlock({[] {
+                                    Object o = Uptime(20000000, 0);
+                                    o.instances = 2;
+                                    o.counters = {Counter{5}, Counter{674}};
+                                    return o;
+                                  }(),
+                                  Uptime(30000000, 0)});
+  int nonzero = 0;
+  for (int round = 0; round < 6000; ++round) {
+    Bytes block;
+    const int kind = round % 3;
+    if (kind == 0) {
+      block.resize(rng() % 600);
+      for (auto& b : block) b = static_cast<uint8_t>(rng());
+      if (block.size() >= 8) std::memcpy(block.data(), valid.data(), 8);
+    } else {
+      block = valid;
+      const int edits = 1 + static_cast<int>(rng() % 4);
+      for (int e = 0; e < edits; ++e) {
+        const size_t at = rng() % block.size();
+        switch (rng() % 3) {
+          case 0:
+            block[at] = static_cast<uint8_t>(rng());
+            break;
+          case 1:
+            if (at + 4 <= block.size()) PutU32(block, at, rng());
+            break;
+          default:
+            block.resize(at);
+        }
+        if (block.empty()) break;
+      }
+    }
+    fake.objects["2"] = block;
+    fake.names = kStandardNames;
+    if (kind == 2) {
+      for (int e = 0; e < 3; ++e) {
+        fake.names[rng() % fake.names.size()] = static_cast<char>(rng() % 4 ? rng() % 3 : 'S');
+      }
+      fake.names.resize(rng() % (fake.names.size() + 1));
+    }
+    try {
+      if (ReadSystemUpTime(fake) != 0) ++nonzero;
+    } catch (const ConvertError&) {
+    }
+  }
+  EXPECT_GT(nonzero, 0);  // the mutations leave some blocks readable
+}
+
+}  // namespace
+}  // namespace wd

@@ -1,5 +1,7 @@
 #include "saver/dashboard.h"
 
+#include "energy/format_settings.h"
+
 namespace wd {
 
 std::int32_t RingValue(std::int64_t tick_counter, std::int64_t lag) {
@@ -41,6 +43,11 @@ UptimeClock UptimeClockAt(std::int64_t uptime_ms) {
   clock.seconds = static_cast<double>(uptime_ms % 60000) / 1000.0;
   clock.minutes = static_cast<double>(uptime_ms % 3600000) / 60000.0;
   return clock;
+}
+
+UptimeClockTexts UptimeClockTextsAt(std::int64_t uptime_ms) {
+  const UptimeClock clock = UptimeClockAt(uptime_ms);
+  return {FormatFigure(clock.seconds), FormatFigure(clock.minutes)};
 }
 
 }  // namespace wd

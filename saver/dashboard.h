@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace wd {
 
@@ -52,5 +53,14 @@ struct UptimeClock {
 };
 
 UptimeClock UptimeClockAt(std::int64_t uptime_ms);
+
+// The texts of the seconds and minutes labels: "%3.3f" with the user's decimal
+// separator.
+struct UptimeClockTexts {
+  std::string seconds;
+  std::string minutes;
+};
+
+UptimeClockTexts UptimeClockTextsAt(std::int64_t uptime_ms);
 
 }  // namespace wd

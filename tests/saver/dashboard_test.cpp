@@ -1,5 +1,7 @@
 #include "saver/dashboard.h"
 
+#include "energy/format_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -109,6 +111,24 @@ TEST(UptimeClock, SplitsOneReadingIntoSecondsAndMinutes) {
   const std::int64_t days60 = std::int64_t{60} * 86'400'000 + 61'234;
   EXPECT_DOUBLE_EQ(UptimeClockAt(days60).seconds, 1.234);
   EXPECT_DOUBLE_EQ(UptimeClockAt(days60).minutes, 61'234 / 60000.0);
+}
+
+TEST(UptimeClockTexts, ShowThreeDecimalsWithTheUsersSeparator) {
+  FormatSettings point;
+  SetFormatSettingsForTesting(point);
+  UptimeClockTexts t = UptimeClockTextsAt(3'723'456);
+  EXPECT_EQ(t.seconds, "3.456");
+  EXPECT_EQ(t.minutes, "2.058");
+  EXPECT_EQ(UptimeClockTextsAt(3'600'000 + 120'000).seconds, "0.000");
+  EXPECT_EQ(UptimeClockTextsAt(3'599'999).minutes, "60.000");  // 59.99998 rounds up
+
+  FormatSettings comma;
+  comma.decimal_separator = ',';
+  SetFormatSettingsForTesting(comma);
+  t = UptimeClockTextsAt(3'723'456);
+  EXPECT_EQ(t.seconds, "3,456");
+  EXPECT_EQ(t.minutes, "2,058");
+  ClearFormatSettingsForTesting();
 }
 
 }  // namespace

@@ -1,0 +1,147 @@
+#include "swf/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace wd::swf {
+
+namespace {
+constexpr int kSubRows = 4;
+constexpr double kCoordLimit = 1e6;  // pixels; farther points are clamped
+}  // namespace
+
+void Rasterizer::reset(int width, int height, bool antialias) {
+  width_ = std::max(0, width);
+  height_ = std::max(0, height);
+  aa_ = antialias;
+  edges_.clear();
+  ymin_ = 1e30f;
+  ymax_ = -1e30f;
+  if (acc_.size() < static_cast<size_t>(width_) + 2) {
+    acc_.assign(width_ + 2, 0.f);
+    delta_.assign(width_ + 2, 0.f);
+    cov_.assign(width_ + 2, 0);
+  }
+}
+
+void Rasterizer::addLine(double x0, double y0, double x1, double y1) {
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+  x0 = std::clamp(x0, -kCoordLimit, kCoordLimit);
+  x1 = std::clamp(x1, -kCoordLimit, kCoordLimit);
+  y0 = std::clamp(y0, -kCoordLimit, kCoordLimit);
+  y1 = std::clamp(y1, -kCoordLimit, kCoordLimit);
+  if (y0 == y1) return;
+  int dir = 1;
+  if (y0 > y1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+    dir = -1;
+  }
+  if (y1 <= 0 || y0 >= height_) return;
+  Edge e;
+  e.x0 = static_cast<float>(x0);
+  e.y0 = static_cast<float>(y0);
+  e.x1 = static_cast<float>(x1);
+  e.y1 = static_cast<float>(y1);
+  e.slope = static_cast<float>((x1 - x0) / (y1 - y0));
+  e.dir = dir;
+  edges_.push_back(e);
+  ymin_ = std::min(ymin_, e.y0);
+  ymax_ = std::max(ymax_, e.y1);
+}
+
+// Adds weight times the covered part of [xa, xb) to each pixel of the row.
+void Rasterizer::spanAA(float xa, float xb, float weight) {
+  xa = std::max(xa, 0.f);
+  xb = std::min(xb, static_cast<float>(width_));
+  if (xb <= xa) return;
+  int ia = static_cast<int>(xa), ib = static_cast<int>(xb);
+  touchedMin_ = std::min(touchedMin_, ia);
+  touchedMax_ = std::max(touchedMax_, std::min(ib, width_ - 1));
+  if (ia == ib) {
+    acc_[ia] += (xb - xa) * weight;
+    return;
+  }
+  acc_[ia] += (ia + 1 - xa) * weight;
+  delta_[ia + 1] += weight;
+  delta_[ib] -= weight;
+  if (ib < width_) acc_[ib] += (xb - ib) * weight;
+}
+
+void Rasterizer::clearRow() {
+  std::fill(acc_.begin(), acc_.end(), 0.f);
+  std::fill(delta_.begin(), delta_.end(), 0.f);
+}
+
+void Rasterizer::fill(FillRule rule, CoverageSink& sink, WorkBudget& budget) {
+  if (edges_.empty() || width_ == 0 || height_ == 0) return;
+  if (!budget.spend(edges_.size() * 4)) return;
+  std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+  int rowBegin = std::max(0, static_cast<int>(std::floor(ymin_)));
+  int rowEnd = std::min(height_, static_cast<int>(std::ceil(ymax_)) + 1);
+  size_t nextEdge = 0;
+  active_.clear();
+  const int subRows = aa_ ? kSubRows : 1;
+  const float weight = 1.f / subRows;
+  for (int y = rowBegin; y < rowEnd; ++y) {
+    touchedMin_ = width_;
+    touchedMax_ = -1;
+    for (int s = 0; s < subRows; ++s) {
+      float sy = y + (s + 0.5f) / subRows;
+      while (nextEdge < edges_.size() && edges_[nextEdge].y0 <= sy)
+        active_.push_back(static_cast<int>(nextEdge++));
+      crossings_.clear();
+      size_t keep = 0;
+      for (size_t i = 0; i < active_.size(); ++i) {
+        const Edge& e = edges_[active_[i]];
+        if (e.y1 <= sy) continue;  // finished: drop from the active list
+        active_[keep++] = active_[i];
+        if (e.y0 > sy) continue;
+        crossings_.push_back({e.x0 + (sy - e.y0) * e.slope, e.dir});
+      }
+      active_.resize(keep);
+      if (crossings_.size() < 2) continue;
+      if (!budget.spend(crossings_.size() + 1)) return clearRow();
+      std::sort(crossings_.begin(), crossings_.end(),
+                [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      int winding = 0;
+      for (size_t i = 0; i + 1 < crossings_.size(); ++i) {
+        winding += crossings_[i].dir;
+        bool inside = rule == FillRule::NonZero ? winding != 0 : (i & 1) == 0;
+        if (!inside) continue;
+        float xa = crossings_[i].x, xb = crossings_[i + 1].x;
+        if (xb <= xa) continue;
+        if (aa_) {
+          spanAA(xa, xb, weight);
+        } else {
+          // Pixels whose centres lie in [xa, xb).
+          int pa = std::max(0, static_cast<int>(std::ceil(xa - 0.5f)));
+          int pb = std::min(width_, static_cast<int>(std::ceil(xb - 0.5f)));
+          if (pb <= pa) continue;
+          touchedMin_ = std::min(touchedMin_, pa);
+          touchedMax_ = std::max(touchedMax_, pb - 1);
+          delta_[pa] += 1.f;
+          delta_[pb] -= 1.f;
+        }
+      }
+    }
+    if (touchedMax_ < touchedMin_) continue;
+    // Resolve the row: running sum of deltas plus the partial coverage.
+    float run = 0;
+    int first = touchedMin_, last = touchedMax_;
+    for (int x = first; x <= last; ++x) {
+      run += delta_[x];
+      float c = run + acc_[x];
+      int v = static_cast<int>(c * 255.f + 0.5f);
+      cov_[x - first] = static_cast<uint8_t>(std::clamp(v, 0, 255));
+      delta_[x] = 0;
+      acc_[x] = 0;
+    }
+    delta_[last + 1] = 0;
+    acc_[last + 1] = 0;
+    if (!budget.spend(static_cast<uint64_t>(last - first + 1))) return clearRow();
+    sink.row(y, first, last - first + 1, cov_.data());
+  }
+}
+
+}  // namespace wd::swf

@@ -1,0 +1,543 @@
+// The time client over real Winsock: a fake NTP server of the test's own on
+// 127.0.0.1 (its own thread and sockets, built on the ordinary ws2_32 import), the
+// clock setter replaced by a recorder. No test here sets the computer's clock.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/clock.h"
+#include "net/net_errors.h"
+#include "net/ntp.h"
+#include "net/sntp.h"
+#include "net/winsock.h"
+
+namespace wd::net {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+// One datagram the fake sends in answer to a request.
+struct Outgoing {
+  std::string bytes;
+  bool from_stranger = false;  // sent from another port of 127.0.0.1
+};
+
+// An NTP server on 127.0.0.1 that answers each request with what the responder gives.
+class FakeServer {
+ public:
+  using Responder = std::function<std::vector<Outgoing>(const std::string& request)>;
+
+  FakeServer() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    main_ = OpenSocket();
+    stranger_ = OpenSocket();
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~FakeServer() {
+    stop_ = true;
+    thread_.join();
+    closesocket(main_);
+    closesocket(stranger_);
+    WSACleanup();
+  }
+  FakeServer(const FakeServer&) = delete;
+  FakeServer& operator=(const FakeServer&) = delete;
+
+  std::uint16_t port() const { return PortOf(main_); }
+  std::uint16_t stranger_port() const { return PortOf(stranger_); }
+  void Respond(Responder r) {
+    std::lock_guard guard(lock_);
+    responder_ = std::move(r);
+  }
+  std::vector<std::string> requests() {
+    std::lock_guard guard(lock_);
+    return requests_;
+  }
+
+ private:
+  static SOCKET OpenSocket() {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;  // a free high port
+    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    return s;
+  }
+  static std::uint16_t PortOf(SOCKET s) {
+    sockaddr_in a{};
+    int size = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    return ntohs(a.sin_port);
+  }
+  void Run() {
+    while (!stop_) {
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(main_, &readable);
+      timeval wait{0, 20000};
+      if (select(0, &readable, nullptr, nullptr, &wait) != 1) continue;
+      char buffer[512];
+      sockaddr_in client{};
+      int size = sizeof client;
+      const int n =
+          recvfrom(main_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&client), &size);
+      if (n < 0) continue;
+      std::vector<Outgoing> answers;
+      {
+        std::lock_guard guard(lock_);
+        requests_.emplace_back(buffer, n);
+        if (responder_) answers = responder_(requests_.back());
+      }
+      for (const Outgoing& o : answers) {
+        sendto(o.from_stranger ? stranger_ : main_, o.bytes.data(),
+               static_cast<int>(o.bytes.size()), 0, reinterpret_cast<sockaddr*>(&client), size);
+      }
+    }
+  }
+
+  SOCKET main_;
+  SOCKET stranger_;
+  std::mutex lock_;
+  Responder responder_;
+  std::vector<std::string> requests_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+std::span<const std::uint8_t> Bytes(const std::string& s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+NtpTimestamp TransmitOf(const std::string& request) {
+  return ReadTimestamp(Bytes(request), kTransmitOffset);
+}
+
+// `base` moved by whole milliseconds, the fraction the first one of its millisecond.
+NtpTimestamp PlusMs(NtpTimestamp base, std::int64_t ms) {
+  const std::int64_t total =
+      std::int64_t{base.seconds} * 1000 + FractionToMilliseconds(base.fraction) + ms;
+  const std::uint64_t part = static_cast<std::uint64_t>(total % 1000);
+  return {static_cast<std::uint32_t>(total / 1000),
+          static_cast<std::uint32_t>(((part << 32) + 999) / 1000)};
+}
+
+struct ReplyFields {
+  std::uint8_t header = 0x24;  // LI 0, version 4, mode 4 (server)
+  std::uint8_t stratum = 2;
+  NtpTimestamp originate;
+  NtpTimestamp receive;
+  NtpTimestamp transmit;
+  std::size_t size = kNtpPacketSize;
+};
+
+std::string MakeReply(const ReplyFields& f) {
+  std::string r(std::max(f.size, kNtpPacketSize), '\0');
+  auto bytes = std::span(reinterpret_cast<std::uint8_t*>(r.data()), r.size());
+  bytes[0] = f.header;
+  bytes[1] = f.stratum;
+  WriteTimestamp(bytes, kOriginateOffset, f.originate);
+  WriteTimestamp(bytes, kReceiveOffset, f.receive);
+  WriteTimestamp(bytes, kTransmitOffset, f.transmit);
+  r.resize(f.size);
+  return r;
+}
+
+// A server whose clock runs `ahead_ms` ahead of ours, holding each request 1 ms.
+ReplyFields AheadBy(const std::string& request, std::int64_t ahead_ms) {
+  const NtpTimestamp now = EncodeNtpTimestamp(ReadLocalClock());
+  return {0x24, 2, TransmitOf(request), PlusMs(now, ahead_ms), PlusMs(now, ahead_ms + 1)};
+}
+
+// The clock setter every test puts in: records, never touches the computer's clock.
+struct ClockRecorder {
+  std::vector<DateTime> set_to;
+  bool answer = true;
+  std::function<bool(DateTime)> setter() {
+    return [this](DateTime t) {
+      set_to.push_back(t);
+      return answer;
+    };
+  }
+};
+
+class SntpTest : public ::testing::Test {
+ protected:
+  SntpTest() {
+    client_.SetHost("127.0.0.1");
+    client_.SetPort(server_.port());
+    client_.SetReceiveTimeout(2000);
+    client_.SetClockSetter(recorder_.setter());
+  }
+  FakeServer server_;
+  TIdSNTP client_;
+  ClockRecorder recorder_;
+};
+
+TEST_F(SntpTest, StartsWithThePortTheLimitAndNoResults) {
+  TIdSNTP fresh;
+  EXPECT_EQ(fresh.Port(), 123);
+  EXPECT_EQ(fresh.ReceiveTimeout(), 3000);
+  EXPECT_EQ(fresh.BufferSize(), 8192);
+  EXPECT_FALSE(fresh.BroadcastEnabled());
+  EXPECT_TRUE(fresh.RejectBadStratum());
+  EXPECT_FALSE(fresh.Active());
+  EXPECT_EQ(fresh.OriginTime(), 0);
+  EXPECT_EQ(fresh.ClockOffset(), 0);
+  EXPECT_EQ(fresh.RoundTripTime(), 0);
+}
+
+TEST_F(SntpTest, GoodReplySetsTheClockToNowPlusTheOffset) {
+  server_.Respond([](const std::string& req) {
+    return std::vector<Outgoing>{{MakeReply(AheadBy(req, 10000))}};
+  });
+  ASSERT_TRUE(client_.SynchronizeClock());
+  const DateTime after = ReadLocalClock();
+  ASSERT_EQ(recorder_.set_to.size(), 1u);
+  EXPECT_NEAR((recorder_.set_to[0] - after) / kSecond, 10.0, 0.05);
+  EXPECT_NEAR(client_.ClockOffset() / kSecond, 10.0, 0.05);
+  EXPECT_GE(client_.RoundTripTime() / kSecond, -0.0015);
+  EXPECT_LT(client_.RoundTripTime() / kSecond, 0.5);
+  EXPECT_EQ(client_.BufferSize(), 48);
+  EXPECT_TRUE(client_.Active());
+
+  // What went out: the client header, zeros, our clock in the Transmit Timestamp.
+  const std::string first = server_.requests().at(0);
+  ASSERT_EQ(first.size(), 48u);
+  EXPECT_EQ(static_cast<std::uint8_t>(first[0]), 0x1B);
+  EXPECT_EQ(first.find_first_not_of('\0', 1), 40u);
+  EXPECT_NEAR((DecodeNtpTimestamp(TransmitOf(first), LocalUtcBias()) - after) / kSecond, 0, 0.5);
+  EXPECT_EQ(DecodeNtpTimestamp(TransmitOf(first), LocalUtcBias()), client_.OriginTime());
+
+  // The setter's answer is the result; the same socket serves the next exchange.
+  recorder_.answer = false;
+  EXPECT_FALSE(client_.SynchronizeClock());
+  EXPECT_EQ(recorder_.set_to.size(), 2u);
+  // Requests carry random bits below the millisecond.
+  const std::string second = server_.requests().at(1);
+  EXPECT_NE(TransmitOf(first).fraction, TransmitOf(second).fraction);
+}
+
+TEST_F(SntpTest, ScriptedClockShowsTheDelayAndTheSettingTime) {
+  // Clock readings: T1 when stamping, T4 on arrival, then the reading before setting.
+  const double bias = -480.0 / 1440.0;  // UTC+8
+  const DateTime t1 = 45000.5;          // 2023-03-15 12:00:00.000 local
+  ASSERT_EQ(DecodeNtpTimestamp(EncodeNtpTimestamp(t1, bias), bias), t1);
+  std::vector<DateTime> readings = {t1, t1 + 0.101 * kSecond, t1 + 0.500 * kSecond};
+  std::size_t next = 0;
+  client_.SetClockReader([&] { return readings.at(next++); });
+  client_.SetBiasReader([&] { return bias; });
+  client_.SetRandomSource([] { return 0x1234u; });
+  server_.Respond([](const std::string& req) {
+    const NtpTimestamp sent = TransmitOf(req);
+    return std::vector<Outgoing>{
+        {MakeReply({0x24, 2, sent, PlusMs(sent, 10050), PlusMs(sent, 10051)})}};
+  });
+
+  ASSERT_TRUE(client_.SynchronizeClock());
+  EXPECT_EQ(next, 3u);
+  EXPECT_EQ(TransmitOf(server_.requests().at(0)).fraction,
+            ScrambleSubMillisecond(EncodeNtpTimestamp(t1, bias).fraction, 0x1234u));
+  EXPECT_NEAR((client_.OriginTime() - t1) / kSecond, 0, 1e-5);
+  EXPECT_NEAR((client_.ServerReceiveTime() - t1) / kSecond, 10.050, 1e-5);
+  EXPECT_NEAR((client_.ServerTransmitTime() - t1) / kSecond, 10.051, 1e-5);
+  EXPECT_NEAR((client_.ArrivalTime() - t1) / kSecond, 0.101, 1e-5);
+  EXPECT_NEAR(client_.RoundTripTime() / kSecond, 0.100, 1e-5);
+  EXPECT_NEAR(client_.ClockOffset() / kSecond, 10.000, 1e-5);
+  ASSERT_EQ(recorder_.set_to.size(), 1u);
+  EXPECT_NEAR((recorder_.set_to[0] - t1) / kSecond, 10.500, 1e-5);
+}
+
+TEST_F(SntpTest, UnusableRepliesGiveFalseAndLeaveTheirValues) {
+  struct Case {
+    const char* what;
+    std::uint8_t header;
+    std::uint8_t stratum;
+    bool zero_transmit;
+  };
+  const Case cases[] = {{"LI 3", 0xE4, 2, false},
+                        {"stratum 0", 0x24, 0, false},
+                        {"stratum 16", 0x24, 16, false},
+                        {"zero transmit time", 0x24, 2, true}};
+  std::int64_t ahead_s = 100;
+  for (const Case& c : cases) {
+    ahead_s += 100;
+    server_.Respond([&](const std::string& req) {
+      ReplyFields f = AheadBy(req, ahead_s * 1000);
+      f.header = c.header;
+      f.stratum = c.stratum;
+      if (c.zero_transmit) f.transmit = {};
+      return std::vector<Outgoing>{{MakeReply(f)}};
+    });
+    EXPECT_FALSE(client_.SynchronizeClock()) << c.what;
+    // The results hold this reply all the same.
+    EXPECT_NEAR((client_.ServerReceiveTime() - ReadLocalClock()) / kSecond, ahead_s, 0.5) << c.what;
+    EXPECT_NEAR(client_.OriginTime(),
+                DecodeNtpTimestamp(TransmitOf(server_.requests().back()), LocalUtcBias()), 1e-12)
+        << c.what;
+  }
+  EXPECT_TRUE(recorder_.set_to.empty());
+  EXPECT_EQ(client_.ServerTransmitTime(), 2.0 - LocalUtcBias());  // NTP time 0, decoded
+}
+
+TEST_F(SntpTest, StrataOneToFifteenAnyModeAndVersionAreUsable) {
+  struct Case {
+    std::uint8_t header;
+    std::uint8_t stratum;
+  };
+  // Version 3 and 4, mode 4 (server), 5 (broadcast) and 0.
+  for (const Case c : {Case{0x24, 1}, Case{0x1C, 15}, Case{0x25, 2}, Case{0x20, 3}}) {
+    server_.Respond([&](const std::string& req) {
+      ReplyFields f = AheadBy(req, 2000);
+      f.header = c.header;
+      f.stratum = c.stratum;
+      return std::vector<Outgoing>{{MakeReply(f)}};
+    });
+    const DateTime t = client_.QueryServerTime();
+    EXPECT_NE(t, 0) << int{c.header} << " " << int{c.stratum};
+    EXPECT_EQ(t, client_.ServerTransmitTime());
+  }
+}
+
+TEST_F(SntpTest, ShortReplyGivesFalseAndKeepsThePreviousResults) {
+  server_.Respond([](const std::string& req) {
+    return std::vector<Outgoing>{{MakeReply(AheadBy(req, 5000))}};
+  });
+  ASSERT_TRUE(client_.SynchronizeClock());
+  const DateTime origin = client_.OriginTime(), receive = client_.ServerReceiveTime(),
+                 transmit = client_.ServerTransmitTime(), arrival = client_.ArrivalTime();
+  const double offset = client_.ClockOffset(), delay = client_.RoundTripTime();
+
+  server_.Respond([](const std::string& req) {
+    ReplyFields f = AheadBy(req, 9000);
+    f.size = 47;
+    return std::vector<Outgoing>{{MakeReply(f)}};
+  });
+  EXPECT_FALSE(client_.SynchronizeClock());
+  EXPECT_EQ(recorder_.set_to.size(), 1u);
+  EXPECT_EQ(client_.OriginTime(), origin);
+  EXPECT_EQ(client_.ServerReceiveTime(), receive);
+  EXPECT_EQ(client_.ServerTransmitTime(), transmit);
+  EXPECT_EQ(client_.ArrivalTime(), arrival);
+  EXPECT_EQ(client_.ClockOffset(), offset);
+  EXPECT_EQ(client_.RoundTripTime(), delay);
+}
+
+TEST_F(SntpTest, TooLongReplyRaisesAndTheClientStaysUsable) {
+  server_.Respond([](const std::string& req) {
+    ReplyFields f = AheadBy(req, 5000);
+    f.size = 68;
+    return std::vector<Outgoing>{{MakeReply(f)}};
+  });
+  try {
+    client_.SynchronizeClock();
+    ADD_FAILURE() << "a 68-byte reply was taken";
+  } catch (const SocketError& e) {
+    EXPECT_EQ(e.code(), WSAEMSGSIZE);
+  }
+  EXPECT_TRUE(recorder_.set_to.empty());
+
+  server_.Respond([](const std::string& req) {
+    return std::vector<Outgoing>{{MakeReply(AheadBy(req, 5000))}};
+  });
+  EXPECT_TRUE(client_.SynchronizeClock());
+}
+
+TEST_F(SntpTest, SilentServerGivesFalseWithinTheLimit) {
+  client_.SetReceiveTimeout(400);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(client_.SynchronizeClock());
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(server_.requests().size(), 1u);
+  // It waited for the limit, and gave up then rather than hanging on.
+  EXPECT_GE(waited, std::chrono::milliseconds(350));
+  EXPECT_LT(waited, std::chrono::milliseconds(2500));
+  EXPECT_TRUE(recorder_.set_to.empty());
+}
+
+TEST_F(SntpTest, StrangersAndWrongEchoesAreIgnoredAndTheGenuineReplyIsUsed) {
+  server_.Respond([](const std::string& req) {
+    ReplyFields stranger = AheadBy(req, 1000000);  // right echo, wrong port
+    ReplyFields wrong_echo = AheadBy(req, 2000000);
+    wrong_echo.originate.fraction ^= 1;
+    ReplyFields wrong_echo_short = wrong_echo;
+    wrong_echo_short.size = 47;
+    ReplyFields stranger_long = AheadBy(req, 3000000);
+    stranger_long.size = 68;
+    ReplyFields wrong_echo_long = wrong_echo;
+    wrong_echo_long.size = 68;
+    return std::vector<Outgoing>{{MakeReply(stranger), true},     {MakeReply(wrong_echo)},
+                                 {MakeReply(wrong_echo_short)},   {MakeReply(stranger_long), true},
+                                 {MakeReply(wrong_echo_long)},    {std::string(20, '\x24')},
+                                 {MakeReply(AheadBy(req, 10000))}};
+  });
+  ASSERT_TRUE(client_.SynchronizeClock());
+  EXPECT_NEAR(client_.ClockOffset() / kSecond, 10.0, 0.05);
+  ASSERT_EQ(recorder_.set_to.size(), 1u);
+  EXPECT_NEAR((recorder_.set_to[0] - ReadLocalClock()) / kSecond, 10.0, 0.05);
+}
+
+TEST_F(SntpTest, OnlyStrangersMeansNoReplyAndTheClockStaysAlone) {
+  client_.SetReceiveTimeout(500);
+  server_.Respond([](const std::string& req) {
+    ReplyFields wrong_echo = AheadBy(req, 2000000);
+    wrong_echo.originate.seconds ^= 0x80000000u;
+    return std::vector<Outgoing>{{MakeReply(AheadBy(req, 1000000)), true}, {MakeReply(wrong_echo)}};
+  });
+  EXPECT_FALSE(client_.SynchronizeClock());
+  EXPECT_TRUE(recorder_.set_to.empty());
+  EXPECT_EQ(client_.ClockOffset(), 0);
+}
+
+TEST_F(SntpTest, HostRules) {
+  server_.Respond([](const std::string& req) {
+    return std::vector<Outgoing>{{MakeReply(AheadBy(req, 3000))}};
+  });
+  // localhost in any letter case, without a lookup.
+  for (const char* host : {"localhost", "LOCALHOST", "LocalHost"}) {
+    client_.SetHost(host);
+    EXPECT_TRUE(client_.SynchronizeClock()) << host;
+  }
+  // Not a dotted quad, so it goes to gethostbyname, which reads the single number
+  // 2130706433 as 127.0.0.1 without asking any name server.
+  client_.SetHost("2130706433");
+  EXPECT_EQ(client_.ResolveHost().address, AddressFromOctets(127, 0, 0, 1));
+  EXPECT_TRUE(client_.SynchronizeClock());
+  EXPECT_EQ(server_.requests().size(), 4u);
+}
+
+TEST(SntpSocket, ActiveAndBroadcastSettings) {
+  TIdSNTP client;
+  EXPECT_FALSE(client.Active());
+  client.SetActive(true);
+  ASSERT_TRUE(client.Active());
+  const SOCKET s = static_cast<SOCKET>(client.Binding());
+  auto broadcast = [](SOCKET sock) {
+    DWORD value = 12345;
+    int size = sizeof value;
+    EXPECT_EQ(getsockopt(sock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&value), &size),
+              0);
+    return value;
+  };
+  EXPECT_EQ(broadcast(s), 0u);
+  client.SetBroadcastEnabled(true);  // applied to the open socket
+  EXPECT_NE(broadcast(s), 0u);
+  EXPECT_EQ(static_cast<SOCKET>(client.Binding()), s);
+  client.SetActive(false);
+  EXPECT_FALSE(client.Active());
+  // The next socket is made with broadcast already on.
+  EXPECT_NE(broadcast(static_cast<SOCKET>(client.Binding())), 0u);
+}
+
+TEST(SntpSocket, TheSocketLibraryIsSharedAndReleasedWithTheLastComponent) {
+  const int before = WinsockUseCount();
+  {
+    TIdSNTP a;
+    EXPECT_EQ(WinsockUseCount(), before + 1);
+    {
+      TIdSNTP b;
+      EXPECT_EQ(WinsockUseCount(), before + 2);
+    }
+    EXPECT_EQ(WinsockUseCount(), before + 1);
+  }
+  EXPECT_EQ(WinsockUseCount(), before);
+  // Loaded and started again for the next component.
+  FakeServer server;
+  server.Respond(
+      [](const std::string& req) { return std::vector<Outgoing>{{MakeReply(AheadBy(req, 0))}}; });
+  TIdSNTP again;
+  again.SetHost("127.0.0.1");
+  again.SetPort(server.port());
+  EXPECT_NE(again.QueryServerTime(), 0);
+}
+
+TEST(SntpClock, SettingEnablesTheSystemTimePrivilegeOnlyForTheCall) {
+  LUID luid;
+  ASSERT_TRUE(LookupPrivilegeValueA(nullptr, "SeSystemtimePrivilege", &luid));
+  auto enabled = [&] {
+    HANDLE token;
+    EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    bool has = false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    EXPECT_TRUE(GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size));
+    const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+      const LUID_AND_ATTRIBUTES& p = list->Privileges[i];
+      if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart) {
+        has = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+      }
+    }
+    CloseHandle(token);
+    return has;
+  };
+  const bool before = enabled();
+  std::vector<CalendarTime> seen;
+  bool enabled_during = false;
+  // 2023-03-15 (a Wednesday) 12:00:01.2346, rounded to the millisecond.
+  const bool result = SetLocalClockVia(45000.5 + 1.2346 * kSecond, [&](const CalendarTime& t) {
+    enabled_during = enabled();
+    seen.push_back(t);
+    return true;
+  });
+  EXPECT_TRUE(result);
+  EXPECT_TRUE(enabled_during);
+  EXPECT_EQ(enabled(), before);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].year, 2023);
+  EXPECT_EQ(seen[0].month, 3);
+  EXPECT_EQ(seen[0].day, 15);
+  EXPECT_EQ(seen[0].day_of_week, 3);
+  EXPECT_EQ(seen[0].hour, 12);
+  EXPECT_EQ(seen[0].minute, 0);
+  EXPECT_EQ(seen[0].second, 1);
+  EXPECT_EQ(seen[0].millisecond, 235);
+  // The refusal of the system comes back as false.
+  EXPECT_FALSE(SetLocalClockVia(45000.5, [](const CalendarTime&) { return false; }));
+}
+
+// Against Debian's chronyd, started by tests/net/chrony_test.sh on a free port of
+// 127.0.0.1 (with -x, so it never touches the clock). Skipped when run on its own.
+TEST(ChronyServer, ReplyOfARealServerIsAccepted) {
+  const char* port = std::getenv("WD_CHRONY_PORT");
+  if (port == nullptr) GTEST_SKIP() << "needs chronyd; run by chrony_test.sh";
+  if (const char* minutes = std::getenv("WD_EXPECT_BIAS_MINUTES")) {
+    EXPECT_DOUBLE_EQ(LocalUtcBias() * 1440.0, std::atof(minutes));
+  }
+  ClockRecorder recorder;
+  TIdSNTP client;
+  client.SetHost("127.0.0.1");
+  client.SetPort(std::atoi(port));
+  client.SetClockSetter(recorder.setter());
+  ASSERT_TRUE(client.SynchronizeClock());
+  ASSERT_EQ(recorder.set_to.size(), 1u);
+  const double offset_ms = client.ClockOffset() / kSecond * 1000;
+  const double delay_ms = client.RoundTripTime() / kSecond * 1000;
+  std::printf("chronyd: offset %.3f ms, delay %.3f ms\n", offset_ms, delay_ms);
+  // Both ends read the same system clock, so the true offset is 0 and what is measured
+  // can be off by at most half the round trip plus the millisecond cuts of the
+  // timestamps. For the same reason the cut readings cannot make the delay negative.
+  EXPECT_GE(delay_ms, 0);
+  EXPECT_LT(delay_ms, 50);
+  EXPECT_LE(std::fabs(offset_ms), delay_ms / 2 + 1.5);
+  EXPECT_LT(std::fabs(offset_ms), 10);
+  EXPECT_NEAR((recorder.set_to[0] - ReadLocalClock()) / kSecond * 1000, 0, 20);
+}
+
+}  // namespace
+}  // namespace wd::net

@@ -5,6 +5,11 @@
 // our Transmit Timestamp bit for bit; anything else on the socket is dropped and the
 // wait goes on for the rest of ReceiveTimeout. The request's fraction carries random
 // bits below the millisecond, so the echo cannot be guessed from our clock.
+//
+// So the rules on length apply only to the reply itself: the server's echo in fewer
+// than 48 bytes ends the exchange with false (results untouched), and in more than 48
+// bytes raises (socket error 10040). A datagram too short to hold the echo, and one of
+// any length from another sender or with another echo, is dropped.
 #pragma once
 
 #include <cstdint>

@@ -50,7 +50,7 @@ class TIdUDPBase {
   bool BroadcastEnabled() const { return broadcast_enabled_; }
   void SetBroadcastEnabled(bool on);
   // True while the socket is open; true makes it, false closes it.
-  bool Active() { return Connected(); }
+  bool Active() const { return Connected(); }
   void SetActive(bool on);
 
   // Closes the socket (shutdown for sending, then closesocket) if one is open.

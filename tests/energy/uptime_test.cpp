@@ -34,7 +34,7 @@ struct Object {
   int64_t perf_time = 0;
   int64_t perf_freq = 10000000;
   int64_t start_time = 0;  // the counter value, at offset 8 of the counter block
-  std::vector<Counter> counters = {Counter{}};
+  std::vector<Counter> counters = std::vector<Counter>(1);
 };
 
 // A performance data block in the published layout: 64-byte header, then the objects,

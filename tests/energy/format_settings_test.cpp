@@ -1,0 +1,149 @@
+#include "energy/format_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "common/errors.h"
+
+namespace wd {
+namespace {
+
+FormatSettings Comma() {
+  FormatSettings fs;
+  fs.decimal_separator = ',';
+  fs.short_date_format = "dd.MM.yyyy";
+  fs.date_separator = '.';
+  fs.long_time_format = "HH:mm:ss";
+  return fs;
+}
+
+FormatSettings Taiwan() {
+  FormatSettings fs;
+  fs.short_date_format = "yyyy/M/d";
+  fs.long_time_format = "tt hh:mm:ss";
+  fs.time_am = "上午";
+  fs.time_pm = "下午";
+  return fs;
+}
+
+TEST(FloatText, WrittenWith15DigitsAndTheExponentRules) {
+  const FormatSettings dot;
+  EXPECT_EQ(FloatToText(30, dot), "30");
+  EXPECT_EQ(FloatToText(2.59, dot), "2.59");
+  EXPECT_EQ(FloatToText(0.637, dot), "0.637");
+  EXPECT_EQ(FloatToText(107.125, dot), "107.125");
+  EXPECT_EQ(FloatToText(0, dot), "0");
+  EXPECT_EQ(FloatToText(0.045, dot), "0.045");
+  EXPECT_EQ(FloatToText(0.1 + 0.2, dot), "0.3");
+  EXPECT_EQ(FloatToText(-2.5, dot), "-2.5");
+  EXPECT_EQ(FloatToText(0.0001, dot), "0.0001");
+  EXPECT_EQ(FloatToText(0.00001, dot), "1E-5");
+  EXPECT_EQ(FloatToText(-0.000012345, dot), "-1.2345E-5");
+  EXPECT_EQ(FloatToText(1e15, dot), "1E15");
+  EXPECT_EQ(FloatToText(999999999999999.0, dot), "999999999999999");
+  EXPECT_EQ(FloatToText(123456789012345678.0, dot), "1.23456789012346E17");
+  EXPECT_EQ(FloatToText(1.0 / 3, dot), "0.333333333333333");
+  EXPECT_EQ(FloatToText(2.0 / 3, dot), "0.666666666666667");
+  EXPECT_EQ(FloatToText(1234.5, Comma()), "1234,5");
+  EXPECT_EQ(FloatToText(1.5e-7, Comma()), "1,5E-7");
+}
+
+TEST(FloatText, ReadWithTheExactGrammar) {
+  const FormatSettings dot;
+  EXPECT_EQ(TryTextToFloat("30", dot), 30.0);
+  EXPECT_EQ(TryTextToFloat("  -2.59  ", dot), -2.59);
+  EXPECT_EQ(TryTextToFloat("+.5", dot), 0.5);
+  EXPECT_EQ(TryTextToFloat("5.", dot), 5.0);
+  EXPECT_EQ(TryTextToFloat("1E-5", dot), 1e-5);
+  EXPECT_EQ(TryTextToFloat("1.5e+3", dot), 1500.0);
+  for (const char* bad : {"", " ", "abc", ".", "1.2.3", "1,5", "1e", "1e+", "--1", "1 2", "0x10",
+                          "1.5f", "e5", "1e999", "inf", "nan"}) {
+    EXPECT_FALSE(TryTextToFloat(bad, dot).has_value()) << bad;
+  }
+  EXPECT_EQ(TryTextToFloat("1,5", Comma()), 1.5);
+  EXPECT_FALSE(TryTextToFloat("1.5", Comma()).has_value());
+  // Every written float reads back as the same double.
+  for (double v : {2.59, 0.637, 107.125, 1.0 / 3, 1e-300, 6.02214076e23, -0.1 - 0.2}) {
+    const auto back = TryTextToFloat(FloatToText(v, Comma()), Comma());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_NEAR(*back, v, std::abs(v) * 1e-14);
+  }
+  try {
+    TextToFloat("12a", dot);
+    FAIL();
+  } catch (const ConvertError& e) {
+    EXPECT_STREQ(e.what(), "'12a' is not a valid floating point value");
+  }
+}
+
+TEST(IntegerText, DecimalAndHexadecimal) {
+  EXPECT_EQ(TryTextToInt("0"), 0);
+  EXPECT_EQ(TryTextToInt("-17"), -17);
+  EXPECT_EQ(TryTextToInt("0x10"), 16);
+  EXPECT_EQ(TryTextToInt("0XfF"), 255);
+  EXPECT_EQ(TryTextToInt("0xFFFFFFFF"), -1);
+  EXPECT_EQ(TryTextToInt("2147483647"), 2147483647);
+  for (const char* bad : {"", "yes", "0x", "1x", "0x1G", "2147483648", "0x100000000", "1 "}) {
+    EXPECT_FALSE(TryTextToInt(bad).has_value()) << bad;
+  }
+}
+
+TEST(Figures, ThreeDecimalsWithTheUsersSeparator) {
+  EXPECT_EQ(FormatFigure(3.4290000000000003, FormatSettings{}), "3.429");
+  EXPECT_EQ(FormatFigure(0, FormatSettings{}), "0.000");
+  EXPECT_EQ(FormatFigure(1234.5, Comma()), "1234,500");
+  EXPECT_EQ(FormatFigure(-0.045, Comma()), "-0,045");
+  SetFormatSettingsForTesting(Comma());
+  EXPECT_EQ(FormatFigure(24), "24,000");
+  EXPECT_EQ(FormatShortDate(EncodeDate(2024, 3, 5) + 0.75), "05.03.2024");
+  ClearFormatSettingsForTesting();
+}
+
+TEST(DateText, ShortDateForms) {
+  const DateTime d = EncodeDate(2024, 3, 5);
+  EXPECT_EQ(FormatShortDate(d + 0.99, FormatSettings{}), "3/5/2024");
+  EXPECT_EQ(FormatShortDate(d, Taiwan()), "2024/3/5");
+  EXPECT_EQ(FormatShortDate(d, Comma()), "05.03.2024");
+  FormatSettings iso;
+  iso.short_date_format = "yy-MM-dd";
+  iso.date_separator = '-';
+  EXPECT_EQ(FormatShortDate(d, iso), "24-03-05");
+
+  EXPECT_EQ(ParseShortDate("3/5/2024", FormatSettings{}), d);
+  EXPECT_EQ(ParseShortDate(" 2024/3/5 ", Taiwan()), d);
+  EXPECT_EQ(ParseShortDate("05.03.2024", Comma()), d);
+  EXPECT_EQ(ParseShortDate("5.3.2024", Comma()), d);
+  EXPECT_EQ(ParseShortDate("24-03-05", iso), d);
+  EXPECT_EQ(ParseShortDate("99-12-31", iso), EncodeDate(1999, 12, 31));
+  // A date written under one format and read under another.
+  EXPECT_FALSE(ParseShortDate("2024/3/5", Comma()).has_value());
+  EXPECT_FALSE(ParseShortDate("2024/13/5", Taiwan()).has_value());
+  EXPECT_FALSE(ParseShortDate("2023/2/29", Taiwan()).has_value());
+  EXPECT_FALSE(ParseShortDate("2024/3", Taiwan()).has_value());
+  EXPECT_FALSE(ParseShortDate("2024/3/5/1", Taiwan()).has_value());
+  EXPECT_FALSE(ParseShortDate("", Taiwan()).has_value());
+}
+
+TEST(TimeText, LongTimeForms) {
+  const DateTime morning = EncodeTime(9, 5, 7, 0);
+  const DateTime afternoon = EncodeTime(13, 0, 59, 0);
+  EXPECT_EQ(FormatLongTime(12.0 + morning, Taiwan()), "上午 09:05:07");
+  EXPECT_EQ(FormatLongTime(afternoon, Taiwan()), "下午 01:00:59");
+  EXPECT_EQ(FormatLongTime(0, Taiwan()), "上午 12:00:00");
+  EXPECT_EQ(FormatLongTime(afternoon, FormatSettings{}), "1:00:59 PM");
+  EXPECT_EQ(FormatLongTime(afternoon, Comma()), "13:00:59");
+
+  EXPECT_EQ(ParseTime("上午 09:05:07", Taiwan()), morning);
+  EXPECT_EQ(ParseTime("下午 01:00:59", Taiwan()), afternoon);
+  EXPECT_EQ(ParseTime("上午 12:00:00", Taiwan()), 0.0);
+  EXPECT_EQ(ParseTime("下午 12:30:00", Taiwan()), EncodeTime(12, 30, 0, 0));
+  EXPECT_EQ(ParseTime("1:00:59 pm", FormatSettings{}), afternoon);
+  EXPECT_EQ(ParseTime("13:00:59", Comma()), afternoon);
+  EXPECT_EQ(ParseTime("9:05", Comma()), EncodeTime(9, 5, 0, 0));
+  for (const char* bad :
+       {"", "下午 13:00:00", "24:00:00", "12:60:00", "12:00:60", "12", "x 1:00", "1:00:00 PM PM"}) {
+    EXPECT_FALSE(ParseTime(bad, Taiwan()).has_value()) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace wd

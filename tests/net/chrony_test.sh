@@ -30,7 +30,14 @@ stop_chronyd() {
     pid=
   fi
 }
-trap 'stop_chronyd; rm -rf "$dir"' EXIT
+client=
+cleanup() {
+  [ -n "$client" ] && kill "$client" 2>/dev/null
+  stop_chronyd
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT HUP
 
 # A free UDP port of 127.0.0.1, as the system hands one out.
 free_port() {
@@ -68,7 +75,8 @@ cmdport 0
 pidfile $dir/chronyd.pid
 driftfile $dir/chrony.drift
 CONF
-  "$chronyd" -x -d -f "$dir/chrony.conf" "${user_args[@]}" >"$dir/chronyd.log" 2>&1 &
+  # The time limit ends chronyd even if this script is killed before its trap runs.
+  timeout 300 "$chronyd" -x -d -f "$dir/chrony.conf" "${user_args[@]}" >"$dir/chronyd.log" 2>&1 &
   pid=$!
   for _ in $(seq 20); do
     if ! kill -0 "$pid" 2>/dev/null; then break; fi
@@ -95,4 +103,10 @@ if [ -n "$zone" ]; then
   minutes=$(TZ=$zone python3 -c 'import time; print(-time.localtime().tm_gmtoff // 60)')
   env_args+=(TZ="$zone" WD_EXPECT_BIAS_MINUTES="$minutes")
 fi
-env "${env_args[@]}" wine "$exe" --gtest_filter='ChronyServer.*'
+# In the background, so that a signal reaches the traps at once.
+env "${env_args[@]}" wine "$exe" --gtest_filter='ChronyServer.*' &
+client=$!
+status=0
+wait "$client" || status=$?
+client=
+exit "$status"

@@ -524,19 +524,32 @@ TEST(ChronyServer, ReplyOfARealServerIsAccepted) {
   client.SetHost("127.0.0.1");
   client.SetPort(std::atoi(port));
   client.SetClockSetter(recorder.setter());
-  ASSERT_TRUE(client.SynchronizeClock());
-  ASSERT_EQ(recorder.set_to.size(), 1u);
-  const double offset_ms = client.ClockOffset() / kSecond * 1000;
-  const double delay_ms = client.RoundTripTime() / kSecond * 1000;
-  std::printf("chronyd: offset %.3f ms, delay %.3f ms\n", offset_ms, delay_ms);
-  // Both ends read the same system clock, so the true offset is 0 and what is measured
-  // can be off by at most half the round trip plus the millisecond cuts of the
-  // timestamps. For the same reason the cut readings cannot make the delay negative.
-  EXPECT_GE(delay_ms, 0);
-  EXPECT_LT(delay_ms, 50);
+  // Every exchange must be accepted. The first one under Wine is slow on one leg, so a
+  // busy machine may skew it: judge the exchange with the shortest round trip of a few,
+  // as any NTP client would.
+  double offset_ms = 0, delay_ms = 1e9;
+  for (int i = 0; i < 5 && delay_ms > 5; ++i) {
+    const DateTime before = ReadLocalClock();
+    ASSERT_TRUE(client.SynchronizeClock()) << i;
+    ASSERT_EQ(recorder.set_to.size(), static_cast<std::size_t>(i + 1));
+    // The time to set is the clock of the moment, give or take the offset.
+    EXPECT_NEAR((recorder.set_to[i] - before) / kSecond * 1000, 0, 100) << i;
+    const double d = client.RoundTripTime() / kSecond * 1000;
+    // Both ends read the same system clock, and the millisecond cuts of the readings
+    // cannot make the difference T4 - T1 smaller than T3 - T2.
+    EXPECT_GE(d, 0) << i;
+    std::printf("chronyd: offset %.3f ms, delay %.3f ms\n", client.ClockOffset() / kSecond * 1000,
+                d);
+    if (d < delay_ms) {
+      delay_ms = d;
+      offset_ms = client.ClockOffset() / kSecond * 1000;
+    }
+  }
+  // The true offset is 0; what is measured can be off by at most half the round trip
+  // plus the millisecond cuts of the timestamps.
+  EXPECT_LT(delay_ms, 20);
   EXPECT_LE(std::fabs(offset_ms), delay_ms / 2 + 1.5);
-  EXPECT_LT(std::fabs(offset_ms), 10);
-  EXPECT_NEAR((recorder.set_to[0] - ReadLocalClock()) / kSecond * 1000, 0, 20);
+  EXPECT_LT(std::fabs(offset_ms), 5);
 }
 
 }  // namespace

@@ -165,7 +165,6 @@ class MovieLoader {
           RGBA c = readRGB(body);
           if (!haveBackground_) movie_.background_ = c;
           haveBackground_ = true;
-          addOp(BackgroundOp{c});
           break;
         }
         case kFrameLabel:

@@ -33,11 +33,7 @@ struct RemoveOp {
   uint16_t depth = 0;
 };
 
-struct BackgroundOp {
-  RGBA color;
-};
-
-using ControlOp = std::variant<PlaceOp, RemoveOp, BackgroundOp>;
+using ControlOp = std::variant<PlaceOp, RemoveOp>;
 
 struct Timeline {
   std::vector<std::vector<ControlOp>> frames;  // never empty once loaded
@@ -66,7 +62,7 @@ class Movie {
   // The header's frame count; the timeline holds the frames actually found.
   int declaredFrameCount() const { return declaredFrames_; }
   int frameCount() const { return static_cast<int>(main_.frames.size()); }
-  // The first SetBackgroundColor, white if the movie sets none.
+  // The first SetBackgroundColor (Flash Player ignores later ones), white if none.
   RGBA background() const { return background_; }
   uint32_t fileAttributes() const { return fileAttributes_; }
   const Timeline& timeline() const { return main_; }

@@ -57,7 +57,7 @@ void applyProps(const PlaceOp& op, Matrix& m, CXForm& cx, uint16_t& ratio, uint1
 
 class Runner {
  public:
-  Runner(const Movie& movie, RGBA& background) : movie_(movie), background_(background) {}
+  explicit Runner(const Movie& movie) : movie_(movie) {}
 
   void tick(TimelineState& s, int level) {
     for (auto& [depth, inst] : s.list) {
@@ -102,8 +102,6 @@ class Runner {
         }
       } else if (const auto* remove = std::get_if<RemoveOp>(&op)) {
         s.list.erase(remove->depth);
-      } else if (const auto* bg = std::get_if<BackgroundOp>(&op)) {
-        background_ = bg->color;
       }
     }
   }
@@ -125,8 +123,6 @@ class Runner {
         applyProps(*place, p.matrix, p.cxform, p.ratio, p.clipDepth, p.name);
       } else if (const auto* remove = std::get_if<RemoveOp>(&op)) {
         target.erase(remove->depth);
-      } else if (const auto* bg = std::get_if<BackgroundOp>(&op)) {
-        background_ = bg->color;
       }
     }
     for (auto it = s.list.begin(); it != s.list.end();) {
@@ -174,7 +170,6 @@ class Runner {
   }
 
   const Movie& movie_;
-  RGBA& background_;
   size_t created_ = 0;
 };
 
@@ -231,13 +226,12 @@ class Drawer {
 Player::Player(std::shared_ptr<const Movie> movie)
     : movie_(std::move(movie)), root_(std::make_unique<TimelineState>()) {
   root_->timeline = &movie_->timeline();
-  background_ = movie_->background();
 }
 
 Player::~Player() = default;
 
 void Player::advance() {
-  Runner(*movie_, background_).tick(*root_, 0);
+  Runner(*movie_).tick(*root_, 0);
 }
 
 int Player::currentFrame() const {
@@ -246,7 +240,7 @@ int Player::currentFrame() const {
 
 bool Player::render(uint32_t* pixels, int width, int height, const RenderOptions& options) {
   if (width <= 0 || height <= 0) return true;
-  RGBA bg = background_;
+  RGBA bg = movie_->background();
   std::fill(pixels, pixels + size_t(width) * height, packRGBA(bg.r, bg.g, bg.b, 255));
   const Rect& st = movie_->stageRect();
   double sw = double(st.xmax) - st.xmin, sh = double(st.ymax) - st.ymin;

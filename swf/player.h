@@ -34,8 +34,6 @@ class Player {
   void advance();
   // 1-based number of the frame shown, 0 before the first advance.
   int currentFrame() const;
-  // The colour the stage is cleared with (changes when a frame sets it).
-  RGBA background() const { return background_; }
 
   // Draws the current frame into width x height pixels, each r | g << 8 | b << 16 |
   // a << 24 (premultiplied; opaque wherever the background is). The stage is scaled
@@ -48,7 +46,6 @@ class Player {
  private:
   std::shared_ptr<const Movie> movie_;
   std::unique_ptr<TimelineState> root_;
-  RGBA background_;
 };
 
 }  // namespace wd::swf

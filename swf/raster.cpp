@@ -7,6 +7,7 @@ namespace wd::swf {
 
 namespace {
 constexpr int kSubRows = 4;
+constexpr int kSubCols = 4;
 constexpr double kCoordLimit = 1e6;  // pixels; farther points are clamped
 }  // namespace
 
@@ -18,8 +19,8 @@ void Rasterizer::reset(int width, int height, bool antialias) {
   ymin_ = 1e30f;
   ymax_ = -1e30f;
   if (acc_.size() < static_cast<size_t>(width_) + 2) {
-    acc_.assign(width_ + 2, 0.f);
-    delta_.assign(width_ + 2, 0.f);
+    acc_.assign(width_ + 2, 0);
+    delta_.assign(width_ + 2, 0);
     cov_.assign(width_ + 2, 0);
   }
 }
@@ -50,27 +51,28 @@ void Rasterizer::addLine(double x0, double y0, double x1, double y1) {
   ymax_ = std::max(ymax_, e.y1);
 }
 
-// Adds weight times the covered part of [xa, xb) to each pixel of the row.
-void Rasterizer::spanAA(float xa, float xb, float weight) {
-  xa = std::max(xa, 0.f);
-  xb = std::min(xb, static_cast<float>(width_));
-  if (xb <= xa) return;
-  int ia = static_cast<int>(xa), ib = static_cast<int>(xb);
+// Adds the samples of [xa, xb) on one sub-row: four per pixel, at quarter-pixel centres,
+// the way Flash Player's 4x4 anti-aliasing counts them.
+void Rasterizer::spanAA(float xa, float xb) {
+  int qa = std::max(0, static_cast<int>(std::ceil(xa * kSubCols - 0.5f)));
+  int qb = std::min(width_ * kSubCols, static_cast<int>(std::ceil(xb * kSubCols - 0.5f)));
+  if (qb <= qa) return;
+  int ia = qa / kSubCols, ib = (qb - 1) / kSubCols;
   touchedMin_ = std::min(touchedMin_, ia);
-  touchedMax_ = std::max(touchedMax_, std::min(ib, width_ - 1));
+  touchedMax_ = std::max(touchedMax_, ib);
   if (ia == ib) {
-    acc_[ia] += (xb - xa) * weight;
+    acc_[ia] += qb - qa;
     return;
   }
-  acc_[ia] += (ia + 1 - xa) * weight;
-  delta_[ia + 1] += weight;
-  delta_[ib] -= weight;
-  if (ib < width_) acc_[ib] += (xb - ib) * weight;
+  acc_[ia] += (ia + 1) * kSubCols - qa;
+  delta_[ia + 1] += kSubCols;
+  delta_[ib] -= kSubCols;
+  acc_[ib] += qb - ib * kSubCols;
 }
 
 void Rasterizer::clearRow() {
-  std::fill(acc_.begin(), acc_.end(), 0.f);
-  std::fill(delta_.begin(), delta_.end(), 0.f);
+  std::fill(acc_.begin(), acc_.end(), 0);
+  std::fill(delta_.begin(), delta_.end(), 0);
 }
 
 void Rasterizer::fill(FillRule rule, CoverageSink& sink, WorkBudget& budget) {
@@ -82,7 +84,8 @@ void Rasterizer::fill(FillRule rule, CoverageSink& sink, WorkBudget& budget) {
   size_t nextEdge = 0;
   active_.clear();
   const int subRows = aa_ ? kSubRows : 1;
-  const float weight = 1.f / subRows;
+  // Samples per pixel: coverage is count * 255 / samples.
+  const int samples = aa_ ? kSubRows * kSubCols : 1;
   for (int y = rowBegin; y < rowEnd; ++y) {
     touchedMin_ = width_;
     touchedMax_ = -1;
@@ -112,7 +115,7 @@ void Rasterizer::fill(FillRule rule, CoverageSink& sink, WorkBudget& budget) {
         float xa = crossings_[i].x, xb = crossings_[i + 1].x;
         if (xb <= xa) continue;
         if (aa_) {
-          spanAA(xa, xb, weight);
+          spanAA(xa, xb);
         } else {
           // Pixels whose centres lie in [xa, xb).
           int pa = std::max(0, static_cast<int>(std::ceil(xa - 0.5f)));
@@ -120,20 +123,19 @@ void Rasterizer::fill(FillRule rule, CoverageSink& sink, WorkBudget& budget) {
           if (pb <= pa) continue;
           touchedMin_ = std::min(touchedMin_, pa);
           touchedMax_ = std::max(touchedMax_, pb - 1);
-          delta_[pa] += 1.f;
-          delta_[pb] -= 1.f;
+          delta_[pa] += 1;
+          delta_[pb] -= 1;
         }
       }
     }
     if (touchedMax_ < touchedMin_) continue;
     // Resolve the row: running sum of deltas plus the partial coverage.
-    float run = 0;
+    int run = 0;
     int first = touchedMin_, last = touchedMax_;
     for (int x = first; x <= last; ++x) {
       run += delta_[x];
-      float c = run + acc_[x];
-      int v = static_cast<int>(c * 255.f + 0.5f);
-      cov_[x - first] = static_cast<uint8_t>(std::clamp(v, 0, 255));
+      int c = run + acc_[x];
+      cov_[x - first] = static_cast<uint8_t>(std::clamp((c * 255 + samples / 2) / samples, 0, 255));
       delta_[x] = 0;
       acc_[x] = 0;
     }

@@ -1,6 +1,5 @@
 // Scan conversion of polygons (device pixels) into per-row coverage, with the even-odd
-// or non-zero rule, anti-aliased (4 sub-rows, exact horizontal coverage) or aliased
-// (pixel centres only).
+// or non-zero rule, anti-aliased (4 x 4 samples per pixel) or aliased (pixel centres).
 #pragma once
 
 #include <cstddef>
@@ -46,7 +45,7 @@ class Rasterizer {
     float x;
     int dir;
   };
-  void spanAA(float xa, float xb, float weight);
+  void spanAA(float xa, float xb);
   void clearRow();
 
   int width_ = 0, height_ = 0;
@@ -55,7 +54,7 @@ class Rasterizer {
   std::vector<Edge> edges_;
   std::vector<Crossing> crossings_;
   std::vector<int> active_;
-  std::vector<float> acc_, delta_;
+  std::vector<int> acc_, delta_;
   std::vector<uint8_t> cov_;
   int touchedMin_ = 0, touchedMax_ = -1;
 };

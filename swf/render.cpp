@@ -10,6 +10,9 @@ namespace wd::swf {
 
 namespace {
 
+// Largest distance (pixels) between a curve and the lines that stand for it.
+constexpr double kFlatness = 0.02;
+
 inline uint32_t div255(uint32_t v) {
   return (v + 128 + ((v + 128) >> 8)) >> 8;
 }
@@ -287,8 +290,8 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
   double dx = a.x - 2 * c.x + b.x, dy = a.y - 2 * c.y + b.y;
   double dev = std::sqrt(dx * dx + dy * dy) / 4;  // largest distance from the chord
   int n = 1;
-  if (std::isfinite(dev) && dev > 0.1)
-    n = std::min(64, static_cast<int>(std::ceil(std::sqrt(dev / 0.1))));
+  if (std::isfinite(dev) && dev > kFlatness)
+    n = std::min(256, static_cast<int>(std::ceil(std::sqrt(dev / kFlatness))));
   for (int i = 1; i < n; ++i) {
     double t = double(i) / n, u = 1 - t;
     out.push_back(

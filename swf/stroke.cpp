@@ -27,8 +27,10 @@ void addPolygon(const Point* p, size_t n, Rasterizer& out) {
 }
 
 void addCircle(Point c, double r, Rasterizer& out) {
-  int n = std::clamp(static_cast<int>(std::ceil(r * 2.5)), 8, 64);
-  Point pts[64];
+  // Enough corners that the polygon stays within a fiftieth of a pixel of the circle.
+  double step = r > 0.02 ? std::acos(1 - 0.02 / r) : std::numbers::pi;
+  int n = std::clamp(static_cast<int>(std::ceil(std::numbers::pi / step)), 8, 256);
+  Point pts[256];
   for (int i = 0; i < n; ++i) {
     double t = 2 * std::numbers::pi * i / n;
     pts[i] = {c.x + r * std::cos(t), c.y + r * std::sin(t)};

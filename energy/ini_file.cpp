@@ -22,6 +22,12 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
+std::string TrimLeft(const std::string& text) {
+  size_t begin = 0;
+  while (begin < text.size() && IsSpace(text[begin])) ++begin;
+  return text.substr(begin);
+}
+
 bool SameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -182,18 +188,17 @@ class OwnBackend final : public IniBackend {
              const std::string& value) override {
     IniDocument doc = IniDocument::Parse(LoadFile(path));
     const std::string section_name = Trim(section), key_name = Trim(key);
-    size_t lead = 0;
-    while (lead < value.size() && IsSpace(value[lead])) ++lead;
-    const std::string stored = value.substr(lead);
+    const std::string stored = TrimLeft(value);
 
     Section* s = doc.FindSection(section_name);
     if (s == nullptr) {
-      doc.sections.push_back(Section{section_name, {}});
+      // A new name keeps its trailing blanks, as the profile calls store it.
+      doc.sections.push_back(Section{TrimLeft(section), {}});
       s = &doc.sections.back();
     }
     Key* k = IniDocument::FindKey(*s, key_name);
     if (k == nullptr) {
-      s->keys.push_back(Key{key_name, std::nullopt});
+      s->keys.push_back(Key{TrimLeft(key), std::nullopt});
       k = &s->keys.back();
     } else if (k->value == stored) {
       return true;  // unchanged: the file is left as it is

@@ -11,7 +11,7 @@ namespace wd::swf {
 namespace {
 
 // Largest distance (pixels) between a curve and the lines that stand for it.
-constexpr double kFlatness = 0.02;
+constexpr double kFlatness = 0.1;
 
 inline uint32_t div255(uint32_t v) {
   return (v + 128 + ((v + 128) >> 8)) >> 8;
@@ -75,17 +75,21 @@ class GradientPaint final : public Paint {
     std::vector<GradientStop> stops = f.gradient.stops;
     for (auto& s : stops) s.color = cx.apply(s.color);
     bool linear = f.gradient.interpolation == Interpolation::Linear;
+    // Colours at the 256 ratios, as Flash Player tabulates them.
+    std::array<RGBA, 256> ramp;
     for (int i = 0; i < 256; ++i) {
       RGBA c{0, 0, 0, 0};
       if (!stops.empty()) {
-        if (i <= stops.front().ratio) {
-          c = stops.front().color;
-        } else if (i >= stops.back().ratio) {
-          c = stops.back().color;
+        // The first stretch between two stops of different ratios that holds i;
+        // several stops on one ratio only end or start stretches.
+        size_t k = 1;
+        while (k < stops.size() && !(stops[k - 1].ratio <= i && i <= stops[k].ratio &&
+                                     stops[k - 1].ratio < stops[k].ratio)) {
+          ++k;
+        }
+        if (k >= stops.size()) {
+          c = i < stops.front().ratio ? stops.front().color : stops.back().color;
         } else {
-          size_t k = 1;
-          while (k < stops.size() && stops[k].ratio < i) ++k;
-          if (k >= stops.size()) k = stops.size() - 1;
           const GradientStop &a = stops[k - 1], &b = stops[k];
           double t = b.ratio == a.ratio ? 1.0 : double(i - a.ratio) / (b.ratio - a.ratio);
           t = std::clamp(t, 0.0, 1.0);
@@ -103,7 +107,20 @@ class GradientPaint final : public Paint {
                mix(a.color.b, b.color.b, linear), mix(a.color.a, b.color.a, false)};
         }
       }
-      lut_[i] = premultiply(c.r, c.g, c.b, c.a);
+      ramp[i] = c;
+    }
+    // The ramp is read like a 256-texel texture with linear filtering: texel i at
+    // (i + 0.5) / 256. A finer table holds that for each t.
+    for (int j = 0; j < kLutSize; ++j) {
+      double t = double(j) / (kLutSize - 1);
+      double pos = std::clamp(t * 256 - 0.5, 0.0, 255.0);
+      int i0 = static_cast<int>(pos), i1 = std::min(i0 + 1, 255);
+      double frac = pos - i0;
+      auto lerp = [frac](uint8_t u, uint8_t v) {
+        return static_cast<uint8_t>(std::lround(u + (v - u) * frac));
+      };
+      const RGBA &u = ramp[i0], &v = ramp[i1];
+      lut_[j] = premultiply(lerp(u.r, v.r), lerp(u.g, v.g), lerp(u.b, v.b), lerp(u.a, v.a));
     }
   }
 
@@ -147,14 +164,15 @@ class GradientPaint final : public Paint {
         t = std::clamp(t, 0.0, 1.0);
         break;
     }
-    return std::clamp(static_cast<int>(t * 255 + 0.5), 0, 255);
+    return std::clamp(static_cast<int>(t * (kLutSize - 1) + 0.5), 0, kLutSize - 1);
   }
 
   FillStyle::Type type_;
   Spread spread_;
   double focal_;
   Matrix inv_;
-  std::array<uint32_t, 256> lut_;
+  static constexpr int kLutSize = 2048;  // finer than the 256 ratios: smooth ramps
+  std::array<uint32_t, kLutSize> lut_;
 };
 
 class BitmapPaint final : public Paint {

@@ -1,0 +1,107 @@
+#include "platform/application.h"
+
+#include "common/errors.h"
+#include "platform/text.h"
+#include "platform/window.h"
+
+namespace wd::win {
+
+Application& Application::Instance() {
+  static Application app;
+  return app;
+}
+
+Application::Application() {
+  Reset();
+}
+
+void Application::Reset() {
+  DestroyWindows();
+  terminated_ = false;
+  cursor_ = kCursorDefault;
+  // The default title is the program's file name without its extension.
+  std::wstring path = ExecutablePath();
+  const size_t slash = path.find_last_of(L"\\/:");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of(L'.');
+  title_ = dot == std::wstring::npos ? name : name.substr(0, dot);
+  message_box_ = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+    return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+  };
+}
+
+Window& Application::Add(std::unique_ptr<Window> window) {
+  windows_.push_back(std::move(window));
+  return *windows_.back();
+}
+
+void Application::Run() {
+  Window* main = MainWindow();
+  if (!main) return;
+  main->Show();
+  MSG msg;
+  while (!terminated_) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  terminated_ = true;
+}
+
+void Application::Terminate() {
+  if (terminated_) return;
+  terminated_ = true;
+  ::PostQuitMessage(0);
+}
+
+void Application::DestroyWindows() {
+  while (!windows_.empty()) windows_.pop_back();
+}
+
+std::wstring ErrorText(const std::exception& error) {
+  return Widen(error.what());
+}
+
+void Application::HandleException(const std::exception& error) {
+  std::wstring text = ErrorText(error);
+  if (text.empty() || text.back() != L'.') text += L'.';
+  ShowMessage(text, title_, MB_OK | MB_ICONERROR);
+}
+
+void Application::ShowFatalError(const std::exception& error) {
+  const auto* program_error = dynamic_cast<const wd::Error*>(&error);
+  const std::string kind = program_error ? program_error->kind() : "Exception";
+  std::wstring path = ExecutablePath();
+  const size_t slash = path.find_last_of(L"\\/:");
+  std::wstring text = L"Exception " + Widen(kind) + L" in module " + path.substr(slash + 1) +
+                      L".\n" + ErrorText(error);
+  if (text.back() != L'.') text += L'.';
+  message_box_(nullptr, text, L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+int Application::ShowMessage(const std::wstring& text, UINT flags) {
+  return ShowMessage(text, title_, flags);
+}
+
+int Application::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT flags) {
+  // Owned by the active window of ours, so the box stays above a full-screen window.
+  HWND owner = ::GetActiveWindow();
+  return message_box_(owner, text, caption, flags);
+}
+
+void Application::SetCursorShape(int shape) {
+  cursor_ = shape;
+  ApplyCursor();
+}
+
+void Application::ApplyCursor() const {
+  if (cursor_ == kCursorNone)
+    ::SetCursor(nullptr);
+  else if (cursor_ == kCursorDefault)
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+  else
+    ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor_)));
+}
+
+}  // namespace wd::win

@@ -1,0 +1,26 @@
+#include "saver/list_file.h"
+
+namespace wd::saver {
+
+std::wstring ListFilePath(const std::wstring& program_path) {
+  const size_t slash = program_path.find_last_of(L"\\/:");
+  const size_t dot = program_path.find_last_of(L'.');
+  const bool has_extension =
+      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+  return (has_extension ? program_path.substr(0, dot) : program_path) + L".lst";
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+}  // namespace wd::saver

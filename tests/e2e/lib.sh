@@ -1,0 +1,139 @@
+# Helpers of the end-to-end tests: an Xvfb display of the test's own, the real
+# WattDial.scr copied alone into a fresh folder, and pointer moves with xdo.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$root/scripts/wine-env"
+scr_source=${1:?usage: $0 PATH/TO/WattDial.scr}
+
+work=$(mktemp -d /tmp/wattdial-e2e.XXXXXX)
+xvfb_pid=""
+saver_pid=""
+
+private_prefix=""
+
+cleanup() {
+  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
+  [ -n "$private_prefix" ] && WINEPREFIX="$private_prefix" wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# start_display [Xvfb screen arguments...]: a free display number, Xvfb on it.
+start_display() {
+  local n
+  for n in $(seq 90 190); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -nolisten tcp "$@" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  fail "no Xvfb display could be started"
+}
+
+# use_private_prefix: a copy of the prefix with a wineserver of its own. Wine learns
+# the monitors from the display its first program ran on, so a test on another
+# monitor layout needs its own server.
+use_private_prefix() {
+  private_prefix="$work/prefix"
+  cp -a "$WINEPREFIX" "$private_prefix"
+  export WINEPREFIX="$private_prefix"
+}
+
+# install_scr: the .scr alone in a fresh folder, as a user would copy it.
+install_scr() {
+  mkdir -p "$work/WattDial"
+  cp "$scr_source" "$work/WattDial/WattDial.scr"
+  scr="$work/WattDial/WattDial.scr"
+}
+
+# Wine takes the user's locale from LC_ALL/LANG; the X tools keep a locale that exists here.
+locale=${WD_E2E_LOCALE:-zh_TW.UTF-8}
+run_wine() { LC_ALL=$locale LANG=$locale wine "$@"; }
+# run_wine_limited SECONDS ARGS...: runs to its end, or is stopped after SECONDS.
+run_wine_limited() { timeout "$1" env LC_ALL="$locale" LANG="$locale" wine "${@:2}"; }
+xdo() { LC_ALL=C.UTF-8 xdotool "$@"; }
+
+# start_saver ARGS...: runs the .scr in the background. Its exit code lands in
+# $work/exit_code when it ends.
+start_saver() {
+  rm -f "$work/exit_code"
+  (
+    code=0
+    run_wine "$scr" "$@" >"$work/saver.log" 2>&1 || code=$?
+    echo "$code" >"$work/exit_code"
+  ) &
+  saver_pid=$!
+}
+
+# wait_for_windows TITLE COUNT [SECONDS]: until COUNT mapped windows carry TITLE.
+wait_for_windows() {
+  local title=$1 count=$2 limit=${3:-30}
+  local deadline=$((SECONDS + limit))
+  while ((SECONDS < deadline)); do
+    (($(window_count "$title") >= count)) && return 0
+    sleep 0.2
+  done
+  fail "expected $count window(s) named '$title', found $(window_count "$title")"
+}
+
+# window_count TITLE
+# (Names are compared as UTF-8 text: xdotool's own name search misses the
+# Chinese titles, whose WM_NAME cannot hold them.)
+windows_named() {
+  local id
+  for id in $(xdo search --onlyvisible --name . 2>/dev/null || true); do
+    [ "$(xdo getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id"
+  done
+  return 0
+}
+window_count() { windows_named "$1" | wc -l; }
+
+# wait_saver_exit SECONDS: waits for the saver to end and prints its exit code.
+wait_saver_exit() {
+  local deadline=$((SECONDS + $1))
+  while ((SECONDS < deadline)); do
+    if [ -s "$work/exit_code" ]; then
+      cat "$work/exit_code"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "the saver still runs after ${1}s"
+}
+
+still_running() { [ ! -e "$work/exit_code" ]; }
+
+# pixel X Y: "r,g,b" of the screen at (X, Y).
+screenshot() { import -display "$DISPLAY" -window root "$1"; }
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+
+move() {
+  xdo mousemove "$1" "$2"
+  sleep "${3:-0.8}"
+}
+
+# press_in TITLE KEYS...: gives the window the keyboard focus and types KEYS
+# (there is no window manager to activate windows on these displays).
+press_in() {
+  local title=$1 id
+  shift
+  id=$(windows_named "$title" | head -n 1)
+  [ -n "$id" ] || fail "no window named '$title'"
+  xdo windowfocus --sync "$id" 2>/dev/null || xdo windowfocus "$id"
+  sleep 0.3
+  xdo key "$@"
+}

@@ -295,6 +295,15 @@ std::unique_ptr<Paint> makePaint(const Movie& movie, const FillStyle& f, const M
   return std::make_unique<GradientPaint>(f, inv, cx);
 }
 
+// Flash Player keeps the translation of a placed object in whole twips of the device
+// (a twentieth of a pixel), so shapes at fractional positions land on that grid.
+Matrix snapTranslation(Matrix m) {
+  auto snap = [](double v) { return std::fabs(v) < 1e12 ? std::round(v * 20) / 20 : v; };
+  m.tx = snap(m.tx);
+  m.ty = snap(m.ty);
+  return m;
+}
+
 }  // namespace
 
 void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out) const {
@@ -327,7 +336,9 @@ void Renderer::fillPath(const Surface& s, const FillStyle& fill, FillRule rule,
   raster_.fill(rule, comp, budget_);
 }
 
-void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams& p) {
+void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams& params) {
+  DrawParams p = params;
+  p.matrix = snapTranslation(p.matrix);
   const Matrix& m = p.matrix;
   FillRule rule = shape.nonZero ? FillRule::NonZero : FillRule::EvenOdd;
   // Stroke width in device pixels per twip.
@@ -408,8 +419,10 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
   }
 }
 
-void Renderer::drawBitmap(const Surface& s, const Bitmap& bm, const DrawParams& p) {
+void Renderer::drawBitmap(const Surface& s, const Bitmap& bm, const DrawParams& params) {
   if (bm.pixels.empty()) return;
+  DrawParams p = params;
+  p.matrix = snapTranslation(p.matrix);
   // A bitmap placed directly: its rectangle filled with the bitmap, 20 twips per pixel.
   FillStyle f;
   f.type = FillStyle::Type::Bitmap;

@@ -27,8 +27,9 @@ void addPolygon(const Point* p, size_t n, Rasterizer& out) {
 }
 
 void addCircle(Point c, double r, Rasterizer& out) {
-  // Enough corners that the polygon stays within a fiftieth of a pixel of the circle.
-  double step = r > 0.02 ? std::acos(1 - 0.02 / r) : std::numbers::pi;
+  // Enough corners that the polygon stays within 1/500 pixel of the circle: pixel centres
+  // just inside a round join or cap are covered, as Flash Player covers them.
+  double step = r > 0.002 ? std::acos(1 - 0.002 / r) : std::numbers::pi;
   int n = std::clamp(static_cast<int>(std::ceil(std::numbers::pi / step)), 8, 256);
   Point pts[256];
   for (int i = 0; i < n; ++i) {

@@ -99,7 +99,8 @@ class GradientPaint final : public Paint {
               double lu = srgbToLinear(u / 255.0), lv = srgbToLinear(v / 255.0);
               r = linearToSrgb(lu + (lv - lu) * t) * 255.0;
             } else {
-              r = u + (v - u) * t;
+              // Flash Player truncates the entries of an RGB ramp.
+              r = std::floor(u + (v - u) * t + 1e-9);
             }
             return static_cast<uint8_t>(std::clamp(std::lround(r), 0L, 255L));
           };
@@ -376,8 +377,8 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
       }
       fillPath(s, g.fills[f - 1], rule, p);
     }
-
-    for (size_t l = 1; l <= g.lines.size(); ++l) {
+    // Clip layers are made of fills only: Flash Player leaves their strokes out.
+    for (size_t l = 1; l <= g.lines.size() && !s.mask; ++l) {
       const LineStyle& ls = g.lines[l - 1];
       double width = ls.width * ((ls.noHScale || ls.noVScale) ? viewScale_ : scale);
       StrokeStyle st;

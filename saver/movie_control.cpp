@@ -1,0 +1,282 @@
+#include "saver/movie_control.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <exception>
+#include <vector>
+
+#include "common/errors.h"
+#include "platform/text.h"
+#include "swf/player.h"
+
+namespace wd::saver {
+namespace {
+
+constexpr UINT_PTR kFrameTimerId = 1;
+// Frames a late timer may catch up at once; time beyond that is dropped.
+constexpr int kMaxCatchUp = 3;
+
+[[noreturn]] void ThrowLastError(const std::string& what) {
+  const DWORD code = ::GetLastError();
+  throw wd::OSError(what + ": " + win::SystemMessage(code), code);
+}
+
+// The whole file, or nothing when it cannot be opened or read: the control then
+// shows its backdrop, as a screen saver running unattended should.
+std::optional<std::vector<uint8_t>> ReadMovieFile(const std::wstring& path) {
+  win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  // A movie bigger than this is not one the player would inflate either.
+  constexpr LONGLONG kLargest = 256LL << 20;
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kLargest)
+    return std::nullopt;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;  // the file shrank while we read it: play what we have
+    done += got;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+// Player pixels are r | g << 8 | b << 16 | a << 24; a DIB pixel is b | g << 8 | r << 16.
+// The background is opaque, so the alpha byte can be dropped.
+void ToDibOrder(uint32_t* pixels, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t v = pixels[i];
+    pixels[i] = (v & 0x0000ff00u) | ((v & 0xffu) << 16) | ((v >> 16) & 0xffu);
+  }
+}
+
+double SecondsBetween(LONGLONG from, LONGLONG to) {
+  static const LONGLONG frequency = [] {
+    LARGE_INTEGER f{};
+    ::QueryPerformanceFrequency(&f);
+    return f.QuadPart > 0 ? f.QuadPart : 1;
+  }();
+  return static_cast<double>(to - from) / static_cast<double>(frequency);
+}
+
+LONGLONG Now() {
+  LARGE_INTEGER now{};
+  ::QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+}  // namespace
+
+TShockwaveFlash::TShockwaveFlash(HWND parent, int x, int y, int width, int height,
+                                 MovieSettings settings, bool visible)
+    : settings_(std::move(settings)) {
+  memory_dc_.reset(::CreateCompatibleDC(nullptr));
+  if (!memory_dc_) ThrowLastError("Cannot create the movie's drawing surface");
+  win::WindowParams params;
+  params.class_name = L"TShockwaveFlash";
+  params.caption = L"";
+  params.style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+  // Every press is a press: a second quick one must not turn into a double click.
+  params.class_style = 0;
+  params.x = x;
+  params.y = y;
+  params.width = width;
+  params.height = height;
+  params.parent = parent;
+  Create(params);
+  Resize(width, height);
+}
+
+TShockwaveFlash::~TShockwaveFlash() {
+  StopTimer();
+  DestroyNative();
+}
+
+bool TShockwaveFlash::Visible() const {
+  // The control's own visibility: a control on a window that is not shown yet counts
+  // as visible, so the saver window's creation can load its movie.
+  return hwnd() && (::GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_VISIBLE);
+}
+
+bool TShockwaveFlash::loaded() const {
+  return movie_ != nullptr;
+}
+
+int TShockwaveFlash::current_frame() const {
+  return player_ ? player_->currentFrame() : 0;
+}
+
+void TShockwaveFlash::SetMovie(const std::wstring& full_path) {
+  settings_.movie = full_path;
+  pending_load_ = true;
+  if (Visible()) LoadPending();
+}
+
+void TShockwaveFlash::Play() {
+  playing_ = true;
+  if (player_) StartTimer();
+}
+
+void TShockwaveFlash::LoadPending() {
+  if (!pending_load_) return;
+  pending_load_ = false;
+  StopTimer();
+  player_.reset();
+  movie_.reset();
+  frames_run_ = 0;
+  file_read_ = false;
+  stale_ = true;
+  if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
+
+  const auto bytes = ReadMovieFile(settings_.movie);
+  if (!bytes) return;
+  file_read_ = true;
+  try {
+    // Whatever can be read plays; a movie whose very header is unusable shows nothing.
+    movie_ = swf::loadMoviePartial(*bytes);
+  } catch (const std::exception&) {
+    return;
+  }
+  player_ = std::make_unique<swf::Player>(movie_);
+  clock_.emplace(movie_->frameRate(), kMaxCatchUp);
+  RunFrames(1);
+  if (playing_) StartTimer();
+}
+
+void TShockwaveFlash::StartTimer() {
+  if (!player_ || !hwnd()) return;
+  clock_->Reset();
+  last_tick_ = Now();
+  const UINT interval =
+      static_cast<UINT>(std::clamp(std::lround(clock_->IntervalMs()), 10L, 100000L));
+  if (timer_ && timer_->interval() == interval) {
+    timer_->SetEnabled(true);
+    return;
+  }
+  timer_.reset();
+  timer_ = std::make_unique<win::Timer>(hwnd(), kFrameTimerId, interval, true);
+}
+
+void TShockwaveFlash::StopTimer() {
+  if (timer_) timer_->SetEnabled(false);
+}
+
+void TShockwaveFlash::OnTimer(UINT_PTR id) {
+  if (id != kFrameTimerId || !player_) return;
+  const LONGLONG now = Now();
+  const int due = clock_->FramesDue(SecondsBetween(last_tick_, now));
+  last_tick_ = now;
+  RunFrames(due);
+}
+
+void TShockwaveFlash::RunFrames(int count) {
+  if (count <= 0 || !player_) return;
+  for (int i = 0; i < count; ++i) player_->advance();
+  frames_run_ += count;
+  stale_ = true;
+  // Drawn when the window system asks for the paint, so a window nobody sees costs
+  // no drawing.
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void TShockwaveFlash::Resize(int width, int height) {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  if (bits_ && width == width_ && height == height_) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down: row 0 first, as the player writes it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  win::GdiObject dib(
+      ::CreateDIBSection(memory_dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) ThrowLastError("Cannot create the movie's picture");
+  dib_selection_.reset();
+  dib_ = std::move(dib);
+  dib_selection_ = std::make_unique<win::SelectGuard>(memory_dc_.get(), dib_.get());
+  bits_ = static_cast<uint32_t*>(bits);
+  width_ = width;
+  height_ = height;
+  stale_ = true;
+}
+
+void TShockwaveFlash::EnsureDrawn() {
+  if (!stale_ || !bits_) return;
+  ::GdiFlush();  // GDI may still be reading the DIB for an earlier blit
+  const size_t count = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+  if (player_) {
+    swf::RenderOptions options;
+    // "Low" and "AutoLow" draw without anti-aliasing; every other quality smooths edges.
+    const bool low = ::_wcsicmp(settings_.quality.c_str(), L"Low") == 0 ||
+                     ::_wcsicmp(settings_.quality.c_str(), L"AutoLow") == 0;
+    options.quality = low ? swf::Quality::Low : swf::Quality::High;
+    player_->render(bits_, width_, height_, options);
+    ToDibOrder(bits_, count);
+  } else {
+    const uint32_t backdrop = GetRValue(kMovieBackdrop) << 16 | GetGValue(kMovieBackdrop) << 8 |
+                              GetBValue(kMovieBackdrop);
+    std::fill(bits_, bits_ + count, backdrop);
+  }
+  stale_ = false;
+}
+
+COLORREF TShockwaveFlash::PixelAt(int x, int y) {
+  EnsureDrawn();
+  if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  const uint32_t v = bits_[static_cast<size_t>(y) * width_ + x];
+  return RGB((v >> 16) & 0xff, (v >> 8) & 0xff, v & 0xff);
+}
+
+void TShockwaveFlash::OnPaint(HDC dc, const RECT& area) {
+  EnsureDrawn();
+  ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+           memory_dc_.get(), area.left, area.top, SRCCOPY);
+}
+
+void TShockwaveFlash::ForwardToParent(UINT msg, WPARAM wparam, LPARAM lparam) {
+  HWND parent = ::GetParent(hwnd());
+  if (!parent) return;
+  POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+  ::MapWindowPoints(hwnd(), parent, &point, 1);
+  ::SendMessageW(parent, msg, wparam, MAKELPARAM(point.x, point.y));
+}
+
+bool TShockwaveFlash::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // The movie has no use for the pointer; the window under it decides.
+      ForwardToParent(msg, wparam, lparam);
+      result = 0;
+      return true;
+    case WM_SHOWWINDOW:
+      if (wparam) LoadPending();
+      return false;
+    case WM_WINDOWPOSCHANGED: {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+      if (pos->flags & SWP_SHOWWINDOW) LoadPending();
+      if (!(pos->flags & SWP_NOSIZE)) {
+        RECT client{};
+        ::GetClientRect(hwnd(), &client);
+        Resize(client.right - client.left, client.bottom - client.top);
+      }
+      return false;  // the default handler still sends WM_SIZE and WM_MOVE
+    }
+    default:
+      return Window::HandleMessage(msg, wparam, lparam, result);
+  }
+}
+
+}  // namespace wd::saver

@@ -1,0 +1,112 @@
+// TShockwaveFlash: the saver's movie control, a child window that plays a SWF movie
+// with the program's own player. It keeps the settings a Shockwave Flash control is
+// stored with, loads the movie named by its Movie property, and plays it looping at
+// the movie's frame rate. Pointer movement and presses over it are passed on to the
+// parent window, so the saver's exit rule sees them as it sees its own.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/window.h"
+#include "saver/frame_clock.h"
+
+namespace wd::swf {
+class Movie;
+class Player;
+}  // namespace wd::swf
+
+namespace wd::saver {
+
+// What the control shows where there is no movie: the saver's backdrop colour.
+inline constexpr COLORREF kMovieBackdrop = RGB(45, 69, 0);
+
+// The stored settings of a movie control.
+struct MovieSettings {
+  std::wstring wmode = L"Window";
+  std::wstring quality = L"High";
+  std::wstring scale_mode = L"ShowAll";
+  std::wstring movie;  // the stored movie name, replaced by a full path before playing
+};
+
+class TShockwaveFlash : public win::Window {
+ public:
+  // A child of `parent` at (x, y), width x height. A control created hidden loads no
+  // movie until it is shown.
+  TShockwaveFlash(HWND parent, int x, int y, int width, int height, MovieSettings settings,
+                  bool visible = true);
+  ~TShockwaveFlash() override;
+
+  // The Movie property: the movie's full path. A visible control loads it at once; a
+  // hidden one keeps the path and loads when shown. A missing or unreadable file is
+  // not an error: the control shows the backdrop colour. A movie that breaks off part
+  // of the way plays what could be read.
+  void SetMovie(const std::wstring& full_path);
+  const std::wstring& Movie() const { return settings_.movie; }
+  // Starts playing (now, or as soon as a movie is loaded).
+  void Play();
+  bool playing() const { return playing_; }
+
+  const MovieSettings& settings() const { return settings_; }
+  // True once a movie file has been read and at least its header was usable.
+  bool loaded() const;
+  // True when the last load attempt opened and read the file (whatever it held).
+  bool file_read() const { return file_read_; }
+  // Frames run since the movie was loaded (the first frame counts 1); grows past the
+  // movie's length as it loops.
+  int64_t frames_run() const { return frames_run_; }
+  // Current frame of the movie's timeline, 1-based; 0 without a movie.
+  int current_frame() const;
+
+  // The picture the control shows, as a window colour (red in the low byte); draws
+  // the current frame first if it has not been drawn yet.
+  COLORREF PixelAt(int x, int y);
+  int width() const { return width_; }
+  // The memory DC that holds the picture, for copying it elsewhere.
+  HDC picture_dc() const { return memory_dc_.get(); }
+  int height() const { return height_; }
+
+ protected:
+  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  void OnPaint(HDC dc, const RECT& area) override;
+  void OnTimer(UINT_PTR id) override;
+
+ private:
+  bool Visible() const;
+  void LoadPending();
+  void StartTimer();
+  void StopTimer();
+  void RunFrames(int count);
+  void Resize(int width, int height);
+  // Draws the current frame (or the backdrop) into the DIB when it is out of date.
+  void EnsureDrawn();
+  void ForwardToParent(UINT msg, WPARAM wparam, LPARAM lparam);
+
+  MovieSettings settings_;
+  bool pending_load_ = false;
+  bool file_read_ = false;
+  bool playing_ = false;
+  bool stale_ = true;  // the DIB does not show the current frame yet
+
+  std::shared_ptr<const swf::Movie> movie_;
+  std::unique_ptr<swf::Player> player_;
+  std::optional<FrameClock> clock_;
+  int64_t last_tick_ = 0;  // performance-counter reading at the previous frame tick
+  int64_t frames_run_ = 0;
+  std::unique_ptr<win::Timer> timer_;
+
+  // The picture: a 32-bit top-down DIB section kept selected into a memory DC.
+  int width_ = 0;
+  int height_ = 0;
+  uint32_t* bits_ = nullptr;
+  win::MemoryDc memory_dc_;
+  win::GdiObject dib_;
+  std::unique_ptr<win::SelectGuard> dib_selection_;
+};
+
+}  // namespace wd::saver

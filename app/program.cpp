@@ -8,6 +8,7 @@
 #include "platform/application.h"
 #include "platform/text.h"
 #include "saver/form_main.h"
+#include "saver/gdi_plus.h"
 #include "settings/form_settings.h"
 
 namespace wd::app {
@@ -25,6 +26,8 @@ int RunProgram(const std::vector<std::wstring>& args) {
   ::CreateMutexA(nullptr, TRUE, "scrnsave");
   if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
+  // GDI+ for the whole run: started before any window, shut down after the last.
+  GdiplusSession gdiplus;
   win::Application& app = win::Application::Instance();
   const ModeChoice choice = ChooseMode(args);
   try {

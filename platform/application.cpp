@@ -18,6 +18,7 @@ Application::Application() {
 void Application::Reset() {
   DestroyWindows();
   terminated_ = false;
+  reporting_ = false;
   cursor_ = kCursorDefault;
   // The default title is the program's file name without its extension.
   std::wstring path = ExecutablePath();
@@ -64,6 +65,14 @@ std::wstring ErrorText(const std::exception& error) {
 }
 
 void Application::HandleException(const std::exception& error) {
+  // Timers go on ticking while the box is open; their errors would pile up boxes on
+  // top of it, so one box at a time is shown.
+  if (reporting_) return;
+  reporting_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{reporting_};
   std::wstring text = ErrorText(error);
   if (text.empty() || text.back() != L'.') text += L'.';
   ShowMessage(text, title_, MB_OK | MB_ICONERROR);

@@ -74,6 +74,7 @@ class Application {
   std::wstring title_;
   std::vector<std::unique_ptr<Window>> windows_;
   bool terminated_ = false;
+  bool reporting_ = false;
   int cursor_ = kCursorDefault;
   MessageBoxFunction message_box_;
 };

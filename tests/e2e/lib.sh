@@ -137,3 +137,17 @@ press_in() {
   sleep 0.3
   xdo key "$@"
 }
+
+# white_pixels SHOT X Y W H: how many pure white pixels the rectangle holds.
+white_pixels() {
+  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fill black +opaque white \
+    -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+
+# changed_pixels SHOT1 SHOT2 X Y W H: how many pixels differ in the rectangle.
+changed_pixels() {
+  local a="$work/crop-a.png" b="$work/crop-b.png"
+  convert "$1" -crop "${5}x${6}+${3}+${4}" +repage "$a"
+  convert "$2" -crop "${5}x${6}+${3}+${4}" +repage "$b"
+  compare -metric AE "$a" "$b" null: 2>&1 || true
+}

@@ -1,0 +1,57 @@
+#include "platform/dib.h"
+
+#include <utility>
+
+#include "common/errors.h"
+#include "platform/text.h"
+
+namespace wd::win {
+
+DibSurface::DibSurface(int width, int height) : width_(width), height_(height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  dc_.reset(::CreateCompatibleDC(nullptr));
+  bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dc_ || !bitmap_ || !bits) {
+    const DWORD code = ::GetLastError();
+    dc_.reset();
+    bitmap_.reset();
+    throw wd::OSError("Out of system resources: " + SystemMessage(code), code);
+  }
+  previous_ = ::SelectObject(dc_.get(), bitmap_.get());
+  bits_ = static_cast<uint32_t*>(bits);
+}
+
+DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
+  if (this != &other) {
+    Release();
+    dc_ = std::move(other.dc_);
+    bitmap_ = std::move(other.bitmap_);
+    previous_ = std::exchange(other.previous_, nullptr);
+    bits_ = std::exchange(other.bits_, nullptr);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+  }
+  return *this;
+}
+
+DibSurface::~DibSurface() {
+  Release();
+}
+
+void DibSurface::Release() {
+  // The bitmap leaves the DC before either is deleted.
+  if (dc_ && previous_) ::SelectObject(dc_.get(), previous_);
+  previous_ = nullptr;
+  dc_.reset();
+  bitmap_.reset();
+  bits_ = nullptr;
+}
+
+}  // namespace wd::win

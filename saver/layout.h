@@ -1,0 +1,68 @@
+// Where things stand on a saver window, in client pixels. The window is
+// maximised on its monitor; everything keeps these positions whatever its size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace wd::saver {
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+// The one backdrop colour: window, picture backdrop, gauge tracks.
+inline constexpr Rgb kBackdrop{45, 69, 0};
+
+// The background picture, drawn at its natural size from the top-left corner.
+inline constexpr int kPictureWidth = 1024;
+inline constexpr int kPictureHeight = 719;
+
+// The gauge's paint box: its own 600 x 600 drawing surface.
+inline constexpr int kPaintBoxLeft = 334;
+inline constexpr int kPaintBoxTop = 120;
+inline constexpr int kPaintBoxSize = 600;
+
+// The movie.
+inline constexpr int kMovieLeft = 128;
+inline constexpr int kMovieTop = 408;
+inline constexpr int kMovieSize = 170;
+
+// The labels, right-aligned: the right edge stays, longer texts grow to the left.
+enum Label {
+  kSeconds,
+  kMins,
+  kHours,
+  kPower,
+  kPowerFee,
+  kCo2,
+  kThisYearCo2,
+  kFromdate,
+  kLabelCount
+};
+
+struct LabelPlace {
+  int right;
+  int top;
+  int font_height;      // character height in pixels, Arial
+  const char* caption;  // shown until the first tick writes the label
+};
+
+inline constexpr std::array<LabelPlace, kLabelCount> kLabelPlaces{{
+    {571, 120, 21, "0"},     // txtSeconds
+    {571, 161, 21, "0"},     // txtMins
+    {571, 203, 21, "0"},     // txtHours
+    {571, 252, 21, "0"},     // txtPower
+    {571, 294, 21, "0"},     // txtPowerFee
+    {571, 340, 21, "0"},     // txtCo2
+    {571, 380, 21, "0"},     // txtThisYearCo2
+    {243, 378, 19, "date"},  // txtFromdate
+}};
+
+// Everything a tick may change lies in this band: the labels (which reach left as
+// far as their text needs) and the paint box.
+inline constexpr int kTickAreaTop = kPaintBoxTop;
+inline constexpr int kTickAreaRight = kPaintBoxLeft + kPaintBoxSize;
+inline constexpr int kTickAreaBottom = kPaintBoxTop + kPaintBoxSize;
+
+}  // namespace wd::saver

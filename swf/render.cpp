@@ -70,8 +70,12 @@ double linearToSrgb(double c) {
 
 class GradientPaint final : public Paint {
  public:
-  GradientPaint(const FillStyle& f, const Matrix& inverse, const CXForm& cx)
-      : type_(f.type), spread_(f.gradient.spread), focal_(f.gradient.focal), inv_(inverse) {
+  GradientPaint(const FillStyle& f, const Matrix& inverse, const CXForm& cx, bool highQuality)
+      : sampleOffset_(highQuality ? 0.0 : 0.5),
+        type_(f.type),
+        spread_(f.gradient.spread),
+        focal_(f.gradient.focal),
+        inv_(inverse) {
     std::vector<GradientStop> stops = f.gradient.stops;
     for (auto& s : stops) s.color = cx.apply(s.color);
     bool linear = f.gradient.interpolation == Interpolation::Linear;
@@ -111,10 +115,13 @@ class GradientPaint final : public Paint {
       ramp[i] = c;
     }
     // The ramp is read like a 256-texel texture with linear filtering: texel i at
-    // (i + 0.5) / 256. A finer table holds that for each t.
+    // (i + 0.5) / 256. A finer table holds that for each t. At high quality Flash
+    // Player samples gradients at the pixel's top-left corner and half a texel nearer
+    // the ramp's start, which is where pictures it drew put hard colour steps.
+    const double rampOffset = highQuality ? 1.0 : 0.5;
     for (int j = 0; j < kLutSize; ++j) {
       double t = double(j) / (kLutSize - 1);
-      double pos = std::clamp(t * 256 - 0.5, 0.0, 255.0);
+      double pos = std::clamp(t * 256 - rampOffset, 0.0, 255.0);
       int i0 = static_cast<int>(pos), i1 = std::min(i0 + 1, 255);
       double frac = pos - i0;
       auto lerp = [frac](uint8_t u, uint8_t v) {
@@ -126,8 +133,8 @@ class GradientPaint final : public Paint {
   }
 
   void shade(int x, int y, int n, uint32_t* out) const override {
-    double gx = inv_.a * (x + 0.5) + inv_.c * (y + 0.5) + inv_.tx;
-    double gy = inv_.b * (x + 0.5) + inv_.d * (y + 0.5) + inv_.ty;
+    double gx = inv_.a * (x + sampleOffset_) + inv_.c * (y + sampleOffset_) + inv_.tx;
+    double gy = inv_.b * (x + sampleOffset_) + inv_.d * (y + sampleOffset_) + inv_.ty;
     for (int i = 0; i < n; ++i, gx += inv_.a, gy += inv_.b) {
       double t;
       double px = gx / 16384.0, py = gy / 16384.0;
@@ -168,6 +175,7 @@ class GradientPaint final : public Paint {
     return std::clamp(static_cast<int>(t * (kLutSize - 1) + 0.5), 0, kLutSize - 1);
   }
 
+  double sampleOffset_;
   FillStyle::Type type_;
   Spread spread_;
   double focal_;
@@ -293,7 +301,7 @@ std::unique_ptr<Paint> makePaint(const Movie& movie, const FillStyle& f, const M
     if (!bm || bm->pixels.empty()) return nullptr;
     return std::make_unique<BitmapPaint>(*bm, inv, f.repeat, f.smooth && aa, cx);
   }
-  return std::make_unique<GradientPaint>(f, inv, cx);
+  return std::make_unique<GradientPaint>(f, inv, cx, aa);
 }
 
 // Flash Player keeps the translation of a placed object in whole twips of the device

@@ -79,51 +79,52 @@ class GradientPaint final : public Paint {
     std::vector<GradientStop> stops = f.gradient.stops;
     for (auto& s : stops) s.color = cx.apply(s.color);
     bool linear = f.gradient.interpolation == Interpolation::Linear;
-    // Colours at the 256 ratios, as Flash Player tabulates them.
+    // Colours at the 256 ratios, as Flash Player tabulates them: each stop takes the
+    // entry at its ratio, or the next free one when an earlier stop took that (so
+    // stops sharing a ratio show as a thin band of their colours), and the entries
+    // between two stops blend them.
     std::array<RGBA, 256> ramp;
-    for (int i = 0; i < 256; ++i) {
-      RGBA c{0, 0, 0, 0};
-      if (!stops.empty()) {
-        // The first stretch between two stops of different ratios that holds i;
-        // several stops on one ratio only end or start stretches.
-        size_t k = 1;
-        while (k < stops.size() && !(stops[k - 1].ratio <= i && i <= stops[k].ratio &&
-                                     stops[k - 1].ratio < stops[k].ratio)) {
-          ++k;
-        }
-        if (k >= stops.size()) {
-          c = i < stops.front().ratio ? stops.front().color : stops.back().color;
+    ramp.fill(RGBA{0, 0, 0, 0});
+    auto mix = [linear](const RGBA& a, const RGBA& b, double t) {
+      auto ch = [t](uint8_t u, uint8_t v, bool gamma) {
+        double r;
+        if (gamma) {
+          double lu = srgbToLinear(u / 255.0), lv = srgbToLinear(v / 255.0);
+          r = std::round(linearToSrgb(lu + (lv - lu) * t) * 255.0);
         } else {
-          const GradientStop &a = stops[k - 1], &b = stops[k];
-          double t = b.ratio == a.ratio ? 1.0 : double(i - a.ratio) / (b.ratio - a.ratio);
-          t = std::clamp(t, 0.0, 1.0);
-          auto mix = [&](uint8_t u, uint8_t v, bool gamma) {
-            double r;
-            if (gamma) {
-              double lu = srgbToLinear(u / 255.0), lv = srgbToLinear(v / 255.0);
-              r = linearToSrgb(lu + (lv - lu) * t) * 255.0;
-            } else {
-              // Flash Player truncates the entries of an RGB ramp.
-              r = std::floor(u + (v - u) * t + 1e-9);
-            }
-            return static_cast<uint8_t>(std::clamp(std::lround(r), 0L, 255L));
-          };
-          c = {mix(a.color.r, b.color.r, linear), mix(a.color.g, b.color.g, linear),
-               mix(a.color.b, b.color.b, linear), mix(a.color.a, b.color.a, false)};
+          // Flash Player truncates the entries of an RGB ramp.
+          r = std::floor(u + (v - u) * t + 1e-9);
         }
+        return static_cast<uint8_t>(std::clamp(r, 0.0, 255.0));
+      };
+      return RGBA{ch(a.r, b.r, linear), ch(a.g, b.g, linear), ch(a.b, b.b, linear),
+                  ch(a.a, b.a, false)};
+    };
+    int next = 0, prevAt = -1;
+    RGBA prev{0, 0, 0, 0};
+    for (const GradientStop& st : stops) {
+      int at = std::max<int>(st.ratio, next);
+      if (at > 255) break;
+      for (int i = next; i < at; ++i) {
+        ramp[i] = prevAt < 0 ? st.color : mix(prev, st.color, double(i - prevAt) / (at - prevAt));
       }
-      ramp[i] = c;
+      ramp[at] = st.color;
+      prev = st.color;
+      prevAt = at;
+      next = at + 1;
     }
-    // The ramp is read like a 256-texel texture with linear filtering: texel i at
-    // (i + 0.5) / 256. A finer table holds that for each t. At high quality Flash
-    // Player samples gradients at the pixel's top-left corner and half a texel nearer
-    // the ramp's start, which is where pictures it drew put hard colour steps.
+    for (int i = next; i < 256 && prevAt >= 0; ++i) ramp[i] = prev;
+    // At low quality the ramp is read like a 256-texel texture with linear filtering:
+    // texel i at (i + 0.5) / 256. At high quality Flash Player takes the nearest entry
+    // instead, sampled at the pixel's top-left corner and half a texel nearer the
+    // ramp's start, which is where pictures it drew put their colour steps. A finer
+    // table holds the colour for each t.
     const double rampOffset = highQuality ? 1.0 : 0.5;
     for (int j = 0; j < kLutSize; ++j) {
       double t = double(j) / (kLutSize - 1);
       double pos = std::clamp(t * 256 - rampOffset, 0.0, 255.0);
       int i0 = static_cast<int>(pos), i1 = std::min(i0 + 1, 255);
-      double frac = pos - i0;
+      double frac = highQuality ? 0.0 : pos - i0;
       auto lerp = [frac](uint8_t u, uint8_t v) {
         return static_cast<uint8_t>(std::lround(u + (v - u) * frac));
       };

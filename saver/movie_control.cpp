@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
+#include <variant>
 #include <cmath>
 #include <cwchar>
 #include <exception>
@@ -55,6 +57,21 @@ void ToDibOrder(uint32_t* pixels, size_t count) {
     const uint32_t v = pixels[i];
     pixels[i] = (v & 0x0000ff00u) | ((v & 0xffu) << 16) | ((v >> 16) & 0xffu);
   }
+}
+
+// Pictures of one loop are kept when they take no more than this.
+constexpr size_t kMaxCacheBytes = 32u << 20;
+
+// A movie without sprites shows the same picture at a frame of its timeline on every
+// loop: nothing but the main timeline moves.
+bool LoopsAlike(const swf::Movie& movie) {
+  for (const auto& frame : movie.timeline().frames)
+    for (const swf::ControlOp& op : frame)
+      if (const auto* place = std::get_if<swf::PlaceOp>(&op); place && place->characterId)
+        if (const swf::Character* c = movie.character(*place->characterId);
+            c && std::holds_alternative<swf::Sprite>(*c))
+          return false;
+  return true;
 }
 
 double SecondsBetween(LONGLONG from, LONGLONG to) {
@@ -130,6 +147,7 @@ void TShockwaveFlash::LoadPending() {
   StopTimer();
   player_.reset();
   movie_.reset();
+  ResetCache();
   frames_run_ = 0;
   file_read_ = false;
   stale_ = true;
@@ -145,6 +163,8 @@ void TShockwaveFlash::LoadPending() {
     return;
   }
   player_ = std::make_unique<swf::Player>(movie_);
+  loops_alike_ = LoopsAlike(*movie_);
+  ResetCache();
   clock_.emplace(movie_->frameRate(), kMaxCatchUp);
   RunFrames(1);
   if (playing_) StartTimer();
@@ -181,9 +201,12 @@ void TShockwaveFlash::RunFrames(int count) {
   for (int i = 0; i < count; ++i) player_->advance();
   frames_run_ += count;
   stale_ = true;
-  // Drawn when the window system asks for the paint, so a window nobody sees costs
-  // no drawing.
-  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  // A control nobody can see costs no drawing; it draws when it is shown.
+  if (!::IsWindowVisible(hwnd())) return;
+  // Straight to the screen: cheaper than a paint message round trip per frame.
+  EnsureDrawn();
+  win::WindowDc dc(hwnd());
+  if (dc.get()) ::BitBlt(dc.get(), 0, 0, width_, height_, memory_dc_.get(), 0, 0, SRCCOPY);
 }
 
 void TShockwaveFlash::Resize(int width, int height) {
@@ -208,6 +231,16 @@ void TShockwaveFlash::Resize(int width, int height) {
   width_ = width;
   height_ = height;
   stale_ = true;
+  ResetCache();
+}
+
+void TShockwaveFlash::ResetCache() {
+  cache_.clear();
+  if (!movie_ || !loops_alike_) return;
+  const size_t picture = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+  const size_t frames = static_cast<size_t>(movie_->frameCount());
+  if (picture == 0 || frames > kMaxCacheBytes / 4 / picture) return;
+  cache_.resize(frames);
 }
 
 void TShockwaveFlash::EnsureDrawn() {
@@ -220,8 +253,17 @@ void TShockwaveFlash::EnsureDrawn() {
     const bool low = ::_wcsicmp(settings_.quality.c_str(), L"Low") == 0 ||
                      ::_wcsicmp(settings_.quality.c_str(), L"AutoLow") == 0;
     options.quality = low ? swf::Quality::Low : swf::Quality::High;
-    player_->render(bits_, width_, height_, options);
-    ToDibOrder(bits_, count);
+    const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
+    if (frame < cache_.size() && cache_[frame].size() == count) {
+      std::memcpy(bits_, cache_[frame].data(), count * sizeof(uint32_t));
+    } else {
+      const bool complete = player_->render(bits_, width_, height_, options);
+      ToDibOrder(bits_, count);
+      // The first loop is drawn afresh; from the second on, its pictures are kept, so
+      // a looping movie costs a copy per frame instead of a drawing.
+      if (complete && frame < cache_.size() && frames_run_ > movie_->frameCount())
+        cache_[frame].assign(bits_, bits_ + count);
+    }
   } else {
     const uint32_t backdrop = GetRValue(kMovieBackdrop) << 16 | GetGValue(kMovieBackdrop) << 8 |
                               GetBValue(kMovieBackdrop);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/handles.h"
 #include "platform/window.h"
@@ -51,6 +52,8 @@ class TShockwaveFlash : public win::Window {
   // Starts playing (now, or as soon as a movie is loaded).
   void Play();
   bool playing() const { return playing_; }
+  // Runs `frames` frames now, as the frame timer does when they are due.
+  void Advance(int frames) { RunFrames(frames); }
 
   const MovieSettings& settings() const { return settings_; }
   // True once a movie file has been read and at least its header was usable.
@@ -83,6 +86,7 @@ class TShockwaveFlash : public win::Window {
   void StopTimer();
   void RunFrames(int count);
   void Resize(int width, int height);
+  void ResetCache();
   // Draws the current frame (or the backdrop) into the DIB when it is out of date.
   void EnsureDrawn();
   void ForwardToParent(UINT msg, WPARAM wparam, LPARAM lparam);
@@ -98,6 +102,10 @@ class TShockwaveFlash : public win::Window {
   std::optional<FrameClock> clock_;
   int64_t last_tick_ = 0;  // performance-counter reading at the previous frame tick
   int64_t frames_run_ = 0;
+  // Pictures of the movie's frames in DIB order, by frame, for movies whose loops
+  // look alike; empty entries are not drawn yet.
+  bool loops_alike_ = false;
+  std::vector<std::vector<uint32_t>> cache_;
   std::unique_ptr<win::Timer> timer_;
 
   // The picture: a 32-bit top-down DIB section kept selected into a memory DC.

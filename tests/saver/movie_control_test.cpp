@@ -18,6 +18,7 @@
 #include "platform/application.h"
 #include "platform/text.h"
 #include "saver/movie_control.h"
+#include "swf/player.h"
 
 namespace wd::saver {
 namespace {
@@ -298,6 +299,37 @@ TEST_F(MovieControlTest, PointerEventsReachTheParentInItsCoordinates) {
     for (const POINT& p : parent_.moves) seen |= p.x == expected.x && p.y == expected.y;
     EXPECT_TRUE(seen);
   }
+}
+
+TEST_F(MovieControlTest, LaterLoopsShowTheSamePicturesAsAFreshDrawing) {
+  TShockwaveFlash movie(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});
+  movie.SetMovie(EarthPath());
+  ASSERT_TRUE(movie.loaded());
+  auto picture = [&movie] {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 170; ++y)
+      for (int x = 0; x < 170; ++x) pixels.push_back(movie.PixelAt(x, y));
+    return pixels;
+  };
+  // Frame 10 drawn by a player of its own.
+  swf::Player player(swf::loadMovieFile(win::Narrow(EarthPath())));
+  for (int i = 0; i < 10; ++i) player.advance();
+  std::vector<uint32_t> rgba(170 * 170);
+  player.render(rgba.data(), 170, 170, {swf::Quality::High});
+  std::vector<COLORREF> expected;
+  for (uint32_t v : rgba) expected.push_back(v & 0xffffff);
+
+  movie.Advance(129);  // frame 10 of the second loop
+  EXPECT_EQ(movie.current_frame(), 10);
+  const std::vector<COLORREF> second_loop = picture();
+  EXPECT_EQ(second_loop, expected);
+  movie.Advance(1);
+  EXPECT_NE(picture(), second_loop);  // the globe turns
+  movie.Advance(119);                 // frame 10 of the third loop
+  EXPECT_EQ(movie.current_frame(), 10);
+  EXPECT_EQ(picture(), expected);
+  movie.Advance(120);
+  EXPECT_EQ(picture(), expected);
 }
 
 TEST_F(MovieControlTest, ControlsGiveBackTheirPicturesAndDcs) {

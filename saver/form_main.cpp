@@ -83,6 +83,12 @@ TFormMain::TFormMain(std::wstring program_path)
   params.width = kPictureWidth;
   params.height = kPictureHeight;
   Create(params);
+  // The movie plays "earth.swf" (set by FormCreate); the second movie stays hidden
+  // and loads nothing.
+  flash1_ = std::make_unique<TShockwaveFlash>(hwnd(), kMovieLeft, kMovieTop, kMovieSize, kMovieSize,
+                                              MovieSettings{.movie = L"earth-2.swf"});
+  flash2_ = std::make_unique<TShockwaveFlash>(hwnd(), 216, 136, 185, 154,
+                                              MovieSettings{.movie = L"text.swf"}, false);
   timer1_ = std::make_unique<win::Timer>(hwnd(), kTimer1, 397, true);
   timer2_ = std::make_unique<win::Timer>(hwnd(), kTimer2, 60000, false);
   timer3_ = std::make_unique<win::Timer>(hwnd(), kTimer3, 30000, false);
@@ -105,6 +111,8 @@ TFormMain::~TFormMain() {
   timer1_.reset();
   timer2_.reset();
   timer3_.reset();
+  flash2_.reset();
+  flash1_.reset();
   DestroyNative();
 }
 
@@ -115,6 +123,8 @@ void TFormMain::LoadListFile() {
 }
 
 void TFormMain::FormCreate() {
+  flash1_->SetMovie(FolderOf(program_path_) + L"earth.swf");
+  flash1_->Play();
   tick_counter_.Reset();
 }
 

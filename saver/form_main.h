@@ -17,6 +17,7 @@
 #include "saver/dashboard.h"
 #include "saver/exit_rule.h"
 #include "saver/layout.h"
+#include "saver/movie_control.h"
 #include "saver/picture.h"
 
 namespace wd::saver {
@@ -44,6 +45,8 @@ class TFormMain : public win::Window {
   const std::wstring& label(Label which) const { return labels_[which]; }
   const win::Timer& timer1() const { return *timer1_; }
   const win::Timer& timer2() const { return *timer2_; }
+  TShockwaveFlash& ShockwaveFlash1() const { return *flash1_; }
+  TShockwaveFlash& ShockwaveFlash2() const { return *flash2_; }
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
@@ -81,6 +84,8 @@ class TFormMain : public win::Window {
   win::DibSurface background_;  // backdrop colour and picture, client-sized
   win::DibSurface paint_box_;   // the gauge's own surface
   win::DibSurface composed_;    // what the window shows
+  std::unique_ptr<TShockwaveFlash> flash1_;
+  std::unique_ptr<TShockwaveFlash> flash2_;
   std::unique_ptr<win::Timer> timer1_;
   std::unique_ptr<win::Timer> timer2_;
   std::unique_ptr<win::Timer> timer3_;

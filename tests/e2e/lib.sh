@@ -53,10 +53,12 @@ use_private_prefix() {
   export WINEPREFIX="$private_prefix"
 }
 
-# install_scr: the .scr alone in a fresh folder, as a user would copy it.
+# install_scr [--with-movie]: the .scr in a fresh folder, alone or with the movie
+# that ships beside it.
 install_scr() {
   mkdir -p "$work/WattDial"
   cp "$scr_source" "$work/WattDial/WattDial.scr"
+  [ "${1:-}" != --with-movie ] || cp "$root/resources/earth.swf" "$work/WattDial/"
   scr="$work/WattDial/WattDial.scr"
 }
 

@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 wd_wine_start
 start_display -screen 0 1280x1024x24
-install_scr
+install_scr --with-movie
 
 xdo mousemove 640 512
 start_saver /s
@@ -40,6 +40,11 @@ n=$(white_pixels "$work/shot.png" 130 378 113 22)
 # Today's date is the stored from-date, written in the user's short date form.
 today=$(date +%Y/%-m/%-d)
 grep -q "^FromDate=$today" "$work/WattDial/WattDial.INI" || fail "FromDate is not $today"
+# The earth turns in the movie's place, on the backdrop colour.
+[ "$(pixel "$work/shot.png" 130 410)" = "45,69,0" ] || fail "the movie's corner is not the backdrop"
+[ "$(pixel "$work/shot.png" 213 493)" != "45,69,0" ] || fail "no globe in the movie's place"
+n=$(changed_pixels "$work/shot.png" "$work/shot2.png" 128 408 170 170)
+((n > 200)) || fail "the movie did not move in a second ($n pixels)"
 # A second later the gauge and the seconds label have moved on.
 n=$(changed_pixels "$work/shot.png" "$work/shot2.png" 334 120 600 600)
 ((n > 50)) || fail "the gauge did not change in a second ($n pixels)"

@@ -192,3 +192,42 @@ TEST_F(DashboardTest, PictureTimerTakesTheWholeMinutesAndRaisesNothing) {
 
 }  // namespace
 }  // namespace wd::saver
+
+namespace wd::saver {
+namespace {
+
+TEST_F(DashboardTest, TheMovieBesideTheProgramPlaysInItsPlace) {
+  std::filesystem::copy_file(
+      std::filesystem::path(std::getenv("WD_SOURCE_DIR")) / "resources" / "earth.swf",
+      folder_ / "earth.swf");
+  TFormMain& form = OpenSaver();
+  TShockwaveFlash& movie = form.ShockwaveFlash1();
+  EXPECT_EQ(movie.Movie(), (folder_ / "earth.swf").wstring());
+  EXPECT_TRUE(movie.loaded());
+  EXPECT_TRUE(movie.playing());
+  RECT rect;
+  ::GetWindowRect(movie.hwnd(), &rect);
+  ::MapWindowPoints(HWND_DESKTOP, form.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, kMovieLeft);
+  EXPECT_EQ(rect.top, kMovieTop);
+  EXPECT_EQ(rect.right - rect.left, kMovieSize);
+  EXPECT_EQ(rect.bottom - rect.top, kMovieSize);
+  // The hidden second movie has loaded nothing.
+  EXPECT_FALSE(::IsWindowVisible(form.ShockwaveFlash2().hwnd()));
+  EXPECT_FALSE(form.ShockwaveFlash2().file_read());
+  EXPECT_TRUE(shown_.empty());
+
+  // Played on the screen, over the window, after the window's own painting and ticks.
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < 800) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(10);
+  }
+  EXPECT_GT(movie.frames_run(), 5);
+  EXPECT_EQ(ScreenPixel(form.hwnd(), kMovieLeft + 2, kMovieTop + 2), RGB(45, 69, 0));
+  EXPECT_NE(ScreenPixel(form.hwnd(), kMovieLeft + 85, kMovieTop + 85), RGB(45, 69, 0));
+}
+
+}  // namespace
+}  // namespace wd::saver

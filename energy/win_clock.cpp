@@ -1,22 +1,11 @@
 // The local clock of Windows.
-#include <windows.h>
-
 #include "energy/calculate.h"
+#include "platform/local_clock.h"
 
 namespace wd {
 
 DateTime SystemLocalNow() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  CalendarTime t;
-  t.year = st.wYear;
-  t.month = st.wMonth;
-  t.day = st.wDay;
-  t.hour = st.wHour;
-  t.minute = st.wMinute;
-  t.second = st.wSecond;
-  t.millisecond = st.wMilliseconds;
-  return EncodeDateTime(t);
+  return win::LocalNow();
 }
 
 }  // namespace wd

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/errors.h"
+#include "platform/local_clock.h"
 
 namespace wd::net {
 namespace {
@@ -76,18 +77,7 @@ DateTime DecodeNtpTimestamp(std::uint32_t seconds, std::uint32_t fraction) {
 }
 
 DateTime ReadLocalClock() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  CalendarTime t;
-  t.year = st.wYear;
-  t.month = st.wMonth;
-  t.day = st.wDay;
-  t.day_of_week = st.wDayOfWeek;
-  t.hour = st.wHour;
-  t.minute = st.wMinute;
-  t.second = st.wSecond;
-  t.millisecond = st.wMilliseconds;
-  return EncodeDateTime(t);
+  return win::LocalNow();
 }
 
 bool SetLocalClockVia(DateTime local, const std::function<bool(const CalendarTime&)>& set_time) {

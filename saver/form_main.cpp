@@ -8,6 +8,7 @@
 #include "energy/format_settings.h"
 #include "energy/uptime.h"
 #include "platform/application.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "saver/gdi_plus.h"
 #include "saver/list_file.h"
@@ -24,26 +25,6 @@ constexpr COLORREF kTeal = RGB(0, 128, 128);
 constexpr UINT_PTR kTimer1 = 1;  // dashboard tick
 constexpr UINT_PTR kTimer2 = 2;  // picture timer
 constexpr UINT_PTR kTimer3 = 3;  // no handler
-
-std::string ReadWholeFile(const std::wstring& path) {
-  win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  auto fail = [&path]() {
-    const DWORD code = ::GetLastError();
-    throw wd::FileOpenError("Cannot open file \"" + win::Narrow(path) + "\". " +
-                            win::SystemMessage(code));
-  };
-  if (!file) fail();
-  std::string text;
-  char buffer[64 * 1024];
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr)) fail();
-    if (got == 0) break;
-    text.append(buffer, got);
-  }
-  return text;
-}
 
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -119,7 +100,7 @@ TFormMain::~TFormMain() {
 void TFormMain::LoadListFile() {
   list_lines_.clear();
   const std::wstring path = ListFilePath(program_path_);
-  if (FileExists(path)) list_lines_ = SplitLines(ReadWholeFile(path));
+  if (FileExists(path)) list_lines_ = SplitLines(win::ReadWholeFile(path));
 }
 
 void TFormMain::FormCreate() {

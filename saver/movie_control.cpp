@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "swf/player.h"
 
@@ -26,29 +27,8 @@ constexpr int kMaxCatchUp = 3;
   throw wd::OSError(what + ": " + win::SystemMessage(code), code);
 }
 
-// The whole file, or nothing when it cannot be opened or read: the control then
-// shows its backdrop, as a screen saver running unattended should.
-std::optional<std::vector<uint8_t>> ReadMovieFile(const std::wstring& path) {
-  win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  LARGE_INTEGER size{};
-  // A movie bigger than this is not one the player would inflate either.
-  constexpr LONGLONG kLargest = 256LL << 20;
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kLargest)
-    return std::nullopt;
-  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-    if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return std::nullopt;
-    if (got == 0) break;  // the file shrank while we read it: play what we have
-    done += got;
-  }
-  bytes.resize(done);
-  return bytes;
-}
+// A movie bigger than this is not one the player would inflate either.
+constexpr size_t kLargestMovie = size_t{256} << 20;
 
 // Player pixels are r | g << 8 | b << 16 | a << 24; a DIB pixel is b | g << 8 | r << 16.
 // The background is opaque, so the alpha byte can be dropped.
@@ -153,12 +133,14 @@ void TShockwaveFlash::LoadPending() {
   stale_ = true;
   if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
 
-  const auto bytes = ReadMovieFile(settings_.movie);
+  // A movie that cannot be read leaves the backdrop: a screen saver runs unattended.
+  const auto bytes = win::TryReadWholeFile(settings_.movie, kLargestMovie);
   if (!bytes) return;
   file_read_ = true;
   try {
     // Whatever can be read plays; a movie whose very header is unusable shows nothing.
-    movie_ = swf::loadMoviePartial(*bytes);
+    movie_ = swf::loadMoviePartial(
+        std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
   } catch (const std::exception&) {
     return;
   }

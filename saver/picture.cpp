@@ -3,11 +3,9 @@
 #include <windows.h>
 
 #include <cstring>
-#include <vector>
 
 #include "common/errors.h"
-#include "platform/handles.h"
-#include "platform/text.h"
+#include "platform/file.h"
 #include "saver/jpeg_image.h"
 
 namespace wd::saver {
@@ -33,23 +31,8 @@ Picture StoredPicture() {
 }
 
 Picture LoadPictureFile(const std::wstring& path) {
-  win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  auto fail = [&path]() {
-    const DWORD code = ::GetLastError();
-    throw wd::FileOpenError("Cannot open file \"" + win::Narrow(path) + "\". " +
-                            win::SystemMessage(code));
-  };
-  if (!file) fail();
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (64 << 20)) fail();
-  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-  DWORD got = 0;
-  if (!bytes.empty() &&
-      (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-       got != bytes.size()))
-    fail();
-  return DecodePicture(bytes);
+  const std::string bytes = win::ReadWholeFile(path);
+  return DecodePicture({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
 }
 
 }  // namespace wd::saver

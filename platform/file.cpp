@@ -1,0 +1,55 @@
+#include "platform/file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "common/errors.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+
+namespace wd::win {
+namespace {
+
+// Reads the whole file; false with the system's error code left in GetLastError.
+bool ReadAll(const std::wstring& path, size_t max_bytes, std::string& bytes) {
+  FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size)) return false;
+  if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > max_bytes) {
+    ::SetLastError(ERROR_FILE_TOO_LARGE);
+    return false;
+  }
+  bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return false;
+    if (got == 0) break;  // the file shrank while it was read: what is there counts
+    done += got;
+  }
+  bytes.resize(done);
+  return true;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::wstring& path) {
+  std::string bytes;
+  if (!ReadAll(path, size_t{1} << 30, bytes)) {
+    const DWORD code = ::GetLastError();
+    throw wd::FileOpenError("Cannot open file \"" + Narrow(path) + "\". " + SystemMessage(code));
+  }
+  return bytes;
+}
+
+std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max_bytes) {
+  std::string bytes;
+  if (!ReadAll(path, max_bytes, bytes)) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace wd::win

@@ -106,8 +106,12 @@ std::set<std::string> readPassingList() {
 
 TEST(SwfConformance, PicturesMatchFlashPlayer) {
   fs::path dir = conformanceDir();
-  ASSERT_TRUE(fs::is_directory(dir)) << "SWF conformance cases not found in " << dir
-                                     << " (set WD_SWF_CONFORMANCE to their folder)";
+  // The movies are test data kept beside the repository, not in it. A checkout
+  // without them skips the comparison (loudly); naming a folder makes it required.
+  if (!fs::is_directory(dir) && !std::getenv("WD_SWF_CONFORMANCE"))
+    GTEST_SKIP() << "SWF conformance cases not found in " << dir
+                 << " (set WD_SWF_CONFORMANCE to their folder)";
+  ASSERT_TRUE(fs::is_directory(dir)) << "SWF conformance cases not found in " << dir;
   std::vector<fs::path> dirs;
   for (const auto& e : fs::directory_iterator(dir)) {
     if (e.is_directory() && fs::exists(e.path() / "test.toml")) dirs.push_back(e.path());

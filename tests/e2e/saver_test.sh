@@ -38,8 +38,13 @@ done
 n=$(white_pixels "$work/shot.png" 130 378 113 22)
 ((n > 15)) || fail "no white date in the from-date label ($n white pixels)"
 # Today's date is the stored from-date, written in the user's short date form.
-today=$(date +%Y/%-m/%-d)
-grep -q "^FromDate=$today" "$work/WattDial/WattDial.INI" || fail "FromDate is not $today"
+case "$locale" in
+  zh_TW*) today=$(date +%Y/%-m/%-d) ;;
+  de_DE*) today=$(date +%-d.%-m.%Y) ;;
+  *) today=$(date +%-m/%-d/%Y) ;;
+esac
+grep -q "^FromDate=$today" "$work/WattDial/WattDial.INI" ||
+  fail "FromDate is not $today: $(cat "$work/WattDial/WattDial.INI")"
 # The earth turns in the movie's place, on the backdrop colour.
 [ "$(pixel "$work/shot.png" 130 410)" = "45,69,0" ] || fail "the movie's corner is not the backdrop"
 [ "$(pixel "$work/shot.png" 213 493)" != "45,69,0" ] || fail "no globe in the movie's place"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# WattDial.scr is a 64-bit Windows GUI program that needs no DLL beside it (only
+# the system's own), and carries its manifest, version information and icon.
+set -euo pipefail
+scr=${1:?usage: $0 PATH/TO/WattDial.scr}
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+headers=$(x86_64-w64-mingw32-objdump -p "$scr")
+grep -q 'Magic.*(PE32+)' <<<"$headers" || fail "not a PE32+ executable"
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
+system_dlls='^(ADVAPI32|BCRYPT|COMCTL32|GDI32|GDIPLUS|KERNEL32|MSVCRT|OLE32|SHELL32|USER32|WS2_32)\.DLL$'
+while read -r dll; do
+  grep -qE "$system_dlls" <<<"${dll^^}" || fail "needs $dll beside it"
+done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+
+grep -qa 'Microsoft.Windows.Common-Controls' "$scr" || fail "no Common Controls 6 manifest"
+grep -qa 'PerMonitorV2' "$scr" || fail "the manifest asks for no per-monitor DPI awareness"
+grep -qa 'asInvoker' "$scr" || fail "the manifest asks for no execution level"
+# Version strings are UTF-16 in the resources.
+grep -qaP 'O\0r\0i\0g\0i\0n\0a\0l\0F\0i\0l\0e\0n\0a\0m\0e\0' "$scr" || fail "no version information"
+grep -qaP 'W\0a\0t\0t\0D\0i\0a\0l\0\.\0s\0c\0r\0' "$scr" || fail "no original file name"
+echo "binary: PE32+ GUI, system DLLs only, manifest and version information present"

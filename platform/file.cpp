@@ -16,20 +16,30 @@ bool ReadAll(const std::wstring& path, size_t max_bytes, std::string& bytes) {
   FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
+  // Read to the end rather than to the size the system reports: some files (devices,
+  // files that grow) report none, and reading is what shows whether they can be read.
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size)) return false;
-  if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > max_bytes) {
-    ::SetLastError(ERROR_FILE_TOO_LARGE);
-    return false;
-  }
-  bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+  if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+      static_cast<unsigned long long>(size.QuadPart) <= max_bytes)
+    bytes.reserve(static_cast<size_t>(size.QuadPart));
+  bytes.clear();
+  // One byte more than allowed is room enough to tell a file that is too large.
+  const size_t limit = max_bytes + 1;
   size_t done = 0;
-  while (done < bytes.size()) {
+  for (;;) {
+    if (done == bytes.size()) {
+      if (done >= limit) break;
+      bytes.resize(std::min(limit, std::max<size_t>(done * 2, 64 * 1024)));
+    }
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
     if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return false;
-    if (got == 0) break;  // the file shrank while it was read: what is there counts
+    if (got == 0) break;
     done += got;
+  }
+  if (done > max_bytes) {
+    ::SetLastError(ERROR_FILE_TOO_LARGE);
+    return false;
   }
   bytes.resize(done);
   return true;

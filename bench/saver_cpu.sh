@@ -6,7 +6,7 @@
 #
 # Usage: bench/saver_cpu.sh [SECONDS] [PROGRAM.exe|.scr [ARGS...]]
 # PROGRAM defaults to dist/WattDial.scr with "/s"; it runs from a fresh folder with
-# dist/earth.swf beside it. The Wine prefix is a copy of the project's, with a
+# dist/earth.swf beside it (WD_CPU_NO_MOVIE=1: without it). The Wine prefix is a copy of the project's, with a
 # wineserver of its own, so other Wine programs running meanwhile do not count.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,7 +61,10 @@ done
 
 mkdir -p "$work/app"
 cp "$program" "$work/app/"
-[ -f "$root/dist/earth.swf" ] && cp "$root/dist/earth.swf" "$work/app/"
+# WD_CPU_NO_MOVIE=1 leaves the movie out, to see the dashboard's share alone.
+if [ -z "${WD_CPU_NO_MOVIE:-}" ] && [ -f "$root/dist/earth.swf" ]; then
+  cp "$root/dist/earth.swf" "$work/app/"
+fi
 name=$(basename "$program")
 wineserver -p 60 >/dev/null 2>&1 || true
 (cd "$work/app" && exec wine "$work/app/$name" "${args[@]}" >"$work/program.log" 2>&1) &

@@ -81,7 +81,8 @@ TShockwaveFlash::TShockwaveFlash(HWND parent, int x, int y, int width, int heigh
   params.caption = L"";
   params.style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
   // Every press is a press: a second quick one must not turn into a double click.
-  params.class_style = 0;
+  // A DC of its own makes the frame-by-frame GetDC cheap.
+  params.class_style = CS_OWNDC;
   params.x = x;
   params.y = y;
   params.width = width;

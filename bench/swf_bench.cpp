@@ -19,9 +19,10 @@ int main(int argc, char** argv) {
     path = argv[1];
   } else {
     fs::path root = std::getenv("WD_SOURCE_DIR") ? fs::path(std::getenv("WD_SOURCE_DIR"))
-                                                  : fs::path(__FILE__).parent_path().parent_path();
+                                                 : fs::path(__FILE__).parent_path().parent_path();
     path = (root / "resources" / "earth.swf").string();
-    if (!fs::exists(path)) path = (root / ".." / "shared" / "swf-conformance" / "acid-small" / "test.swf").string();
+    if (!fs::exists(path))
+      path = (root / ".." / "shared" / "swf-conformance" / "acid-small" / "test.swf").string();
   }
   int frames = argc > 2 ? std::atoi(argv[2]) : 500;
   try {

@@ -104,7 +104,7 @@ if [ -n "$zone" ]; then
   env_args+=(TZ="$zone" WD_EXPECT_BIAS_MINUTES="$minutes")
 fi
 # In the background, so that a signal reaches the traps at once.
-env "${env_args[@]}" wine "$exe" --gtest_filter='ChronyServer.*' &
+env "${env_args[@]}" "$root/scripts/wine-run" "$exe" --gtest_filter='ChronyServer.*' &
 client=$!
 status=0
 wait "$client" || status=$?

@@ -316,7 +316,8 @@ Matrix snapTranslation(Matrix m) {
 
 }  // namespace
 
-void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out) const {
+void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out,
+                       bool onTwips) const {
   Point a = m.apply(e.p0), b = m.apply(e.p1);
   if (out.empty()) out.push_back(a);
   if (!e.curve) {
@@ -331,8 +332,10 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
     n = std::min(256, static_cast<int>(std::ceil(std::sqrt(dev / kFlatness))));
   for (int i = 1; i < n; ++i) {
     double t = double(i) / n, u = 1 - t;
-    out.push_back(
-        {u * u * a.x + 2 * u * t * c.x + t * t * b.x, u * u * a.y + 2 * u * t * c.y + t * t * b.y});
+    Point q{u * u * a.x + 2 * u * t * c.x + t * t * b.x,
+            u * u * a.y + 2 * u * t * c.y + t * t * b.y};
+    if (onTwips) q = {std::round(q.x * 20) / 20, std::round(q.y * 20) / 20};
+    out.push_back(q);
   }
   out.push_back(b);
 }
@@ -353,7 +356,7 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
   FillRule rule = shape.nonZero ? FillRule::NonZero : FillRule::EvenOdd;
   // Stroke width in device pixels per twip.
   double scale = std::sqrt(std::fabs(m.det()));
-  std::vector<Point> poly;
+  std::vector<Point> poly, curvePoints;
   for (const ShapeGroup& g : shape.groups) {
     if (budget_.exhausted()) return;
     if (!budget_.spend(g.edges.size())) return;
@@ -363,7 +366,7 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
     for (const ShapeEdge& e : g.edges) {
       edgeStart_.push_back(static_cast<uint32_t>(points_.size()));
       poly.clear();
-      flatten(e, m, poly);
+      flatten(e, m, poly, true);
       points_.insert(points_.end(), poly.begin(), poly.end());
     }
     edgeStart_.push_back(static_cast<uint32_t>(points_.size()));
@@ -411,9 +414,16 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
         const ShapeEdge& e = g.edges[i];
         if (e.line != l) continue;
         if (!poly.empty() && (e.p0.x != lastEnd.x || e.p0.y != lastEnd.y)) flush();
-        uint32_t k0 = edgeStart_[i];
-        if (!poly.empty()) ++k0;  // the shared start point is already there
-        poly.insert(poly.end(), points_.begin() + k0, points_.begin() + edgeStart_[i + 1]);
+        if (e.curve) {
+          // Strokes follow the curve itself, not the twip grid their fills are put on.
+          curvePoints.clear();
+          flatten(e, m, curvePoints, false);
+          poly.insert(poly.end(), curvePoints.begin() + (poly.empty() ? 0 : 1), curvePoints.end());
+        } else {
+          uint32_t k0 = edgeStart_[i];
+          if (!poly.empty()) ++k0;  // the shared start point is already there
+          poly.insert(poly.end(), points_.begin() + k0, points_.begin() + edgeStart_[i + 1]);
+        }
         lastEnd = e.p1;
       }
       flush();

@@ -91,24 +91,17 @@ def fixed16(v):
 def write_matrix(w, scale=None, rotate=None, translate=(0, 0)):
     """MATRIX record into an open BitWriter (aligned before and after)."""
     w.align()
-    if scale is not None:
-        sx, sy = fixed16(scale[0]), fixed16(scale[1])
-        n = sbits(sx, sy)
+    # The scale and rotate fields share one layout: a flag, then two 16.16 values.
+    for pair in (scale, rotate):
+        if pair is None:
+            w.ub(1, 0)
+            continue
+        a, b = fixed16(pair[0]), fixed16(pair[1])
+        n = sbits(a, b)
         w.ub(1, 1)
         w.ub(5, n)
-        w.sb(n, sx)
-        w.sb(n, sy)
-    else:
-        w.ub(1, 0)
-    if rotate is not None:
-        r0, r1 = fixed16(rotate[0]), fixed16(rotate[1])
-        n = sbits(r0, r1)
-        w.ub(1, 1)
-        w.ub(5, n)
-        w.sb(n, r0)
-        w.sb(n, r1)
-    else:
-        w.ub(1, 0)
+        w.sb(n, a)
+        w.sb(n, b)
     tx, ty = translate
     n = sbits(tx, ty) if (tx or ty) else 0
     w.ub(5, n)

@@ -1,5 +1,6 @@
-# Helpers of the end-to-end tests: an Xvfb display of the test's own, the real
-# WattDial.scr copied alone into a fresh folder, and pointer moves with xdo.
+# Helpers of the end-to-end tests: an Xvfb display of the test's own, a Wine
+# prefix and wineserver of the test's own, the real WattDial.scr copied alone into
+# a fresh folder, and pointer moves with xdo.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -14,7 +15,10 @@ private_prefix=""
 
 cleanup() {
   [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
-  [ -n "$private_prefix" ] && WINEPREFIX="$private_prefix" wineserver -k 2>/dev/null || true
+  if [ -n "$private_prefix" ]; then
+    WINEPREFIX="$private_prefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$private_prefix" wineserver -w 2>/dev/null || true
+  fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -22,6 +26,17 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  if [ -s "$work/saver.log" ]; then
+    echo "-- the program's output:" >&2
+    tail -n 40 "$work/saver.log" >&2
+  fi
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "-- windows on $DISPLAY:" >&2
+    local id
+    for id in $(xdo search --onlyvisible --name . 2>/dev/null || true); do
+      echo "  $id '$(xdo getwindowname "$id" 2>/dev/null || true)'" >&2
+    done
+  fi
   exit 1
 }
 
@@ -44,13 +59,19 @@ start_display() {
   fail "no Xvfb display could be started"
 }
 
-# use_private_prefix: a copy of the prefix with a wineserver of its own. Wine learns
-# the monitors from the display its first program ran on, so a test on another
-# monitor layout needs its own server.
-use_private_prefix() {
+# start_wine: a copy of the project's prefix with a wineserver of its own, started
+# on this test's display (call it after start_display). Wine learns the monitors
+# from the display its server first serves, and programs of one server interact:
+# a test program elsewhere that stops answering messages while it holds the
+# active window would hold up the saver's activation. Its own server keeps each
+# test to itself.
+start_wine() {
+  [ -f "$WINEPREFIX/system.reg" ] || wd_wine_start # the project's prefix, made once
   private_prefix="$work/prefix"
   cp -a "$WINEPREFIX" "$private_prefix"
   export WINEPREFIX="$private_prefix"
+  # The user's locale is the test's from the first program of the server on.
+  LC_ALL=$locale LANG=$locale wd_wine_start
 }
 
 # install_scr [--with-movie]: the .scr in a fresh folder, alone or with the movie
@@ -87,6 +108,8 @@ wait_for_windows() {
   local deadline=$((SECONDS + limit))
   while ((SECONDS < deadline)); do
     (($(window_count "$title") >= count)) && return 0
+    [ -s "$work/exit_code" ] &&
+      fail "the program ended with code $(cat "$work/exit_code") before $count window(s) named '$title' showed"
     sleep 0.2
   done
   fail "expected $count window(s) named '$title', found $(window_count "$title")"

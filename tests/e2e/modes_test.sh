@@ -2,8 +2,8 @@
 # The other ways the program starts: a second instance, preview, an unknown
 # switch, configuration mode, and an error while the saver window is built.
 source "$(dirname "$0")/lib.sh"
-wd_wine_start
 start_display -screen 0 1280x1024x24
+start_wine
 install_scr
 
 # A second start while one runs ends at once with code 0 and opens no window.

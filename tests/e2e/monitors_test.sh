@@ -2,9 +2,8 @@
 # Two monitors (Xinerama): a saver window on each, and one movement ends both.
 # Wine reports Xinerama heads of different sizes as two monitors at one origin.
 source "$(dirname "$0")/lib.sh"
-wd_wine_start
 start_display +xinerama -extension RANDR -screen 0 1280x1024x24 -screen 1 1024x768x24
-use_private_prefix
+start_wine
 install_scr
 
 xdo mousemove 640 512

@@ -3,8 +3,8 @@
 # the ring gauge and the white figures, which change from one second to the next.
 # A 2-pixel move leaves it running, a 3-pixel move ends it with exit code 0.
 source "$(dirname "$0")/lib.sh"
-wd_wine_start
 start_display -screen 0 1280x1024x24
+start_wine
 install_scr --with-movie
 
 xdo mousemove 640 512

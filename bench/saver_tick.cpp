@@ -1,0 +1,78 @@
+// Cost of one dashboard tick of a real saver window, and of its parts: the gauge
+// (DrawRings on the 600 x 600 paint box surface), the figures, and the whole tick
+// with composing and showing. Run under Wine (or on Windows) on a display:
+//   wine build/win/bench/saver_tick.exe [TICKS]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "energy/calculate.h"
+#include "energy/settings_file.h"
+#include "platform/application.h"
+#include "platform/dib.h"
+#include "platform/text.h"
+#include "saver/dashboard.h"
+#include "saver/form_main.h"
+#include "saver/gdi_plus.h"
+#include "saver/layout.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER count;
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceCounter(&count);
+  ::QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename F>
+void Report(const char* what, int runs, F&& run) {
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    const double start = Now();
+    run(i);
+    ms.push_back((Now() - start) * 1000.0);
+  }
+  std::sort(ms.begin(), ms.end());
+  std::printf("%-34s median %7.3f ms   p90 %7.3f ms   (%d runs)\n", what, ms[ms.size() / 2],
+              ms[ms.size() * 9 / 10], runs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+  const wd::GdiplusSession gdiplus;
+
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "wattdial-tick-bench";
+  std::filesystem::create_directories(folder);
+  wd::SetProgramFolderForTesting(wd::win::Narrow(folder.wstring()) + "\\");
+
+  wd::win::DibSurface box(wd::saver::kPaintBoxSize, wd::saver::kPaintBoxSize);
+  Report("DrawRings on the paint box", runs, [&](int i) {
+    const auto v = wd::DrawRingsArguments(wd::RingValuesAt(i + 1));
+    wd::DrawRings(box.dc(), v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+  });
+  Report("the seven figures", runs, [&](int) {
+    volatile long double sum = wd::CalcHours() + wd::CalcPowerKwh() + wd::CalcPowerFee() +
+                               wd::CalcCo2() + wd::CalcThisYearCo2();
+    (void)sum;
+    (void)wd::GetFromDate();
+  });
+
+  wd::saver::RunSaver({{0, 0, 1280, 1024}}, (folder / "WattDial.scr").wstring());
+  wd::saver::TFormMain& form = *wd::saver::FormMain;
+  Report("whole tick (Timer1Timer)", runs, [&](int) { form.Timer1Timer(); });
+
+  wd::win::Application::Instance().DestroyWindows();
+  wd::SetProgramFolderForTesting(wd::SystemProgramFolder());
+  std::filesystem::remove_all(folder);
+  return 0;
+}

@@ -70,7 +70,8 @@ start_wine() {
   private_prefix="$work/prefix"
   cp -a "$WINEPREFIX" "$private_prefix"
   export WINEPREFIX="$private_prefix"
-  # The user's locale is the test's from the first program of the server on.
+  # Wine's helper processes run in the test's locale too: a Wine process whose
+  # locale differs rewrites the user's regional settings as it starts.
   LC_ALL=$locale LANG=$locale wd_wine_start
 }
 

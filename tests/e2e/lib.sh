@@ -72,7 +72,7 @@ start_wine() {
   export WINEPREFIX="$private_prefix"
   # Wine's helper processes run in the test's locale too: a Wine process whose
   # locale differs rewrites the user's regional settings as it starts.
-  LC_ALL=$locale LANG=$locale wd_wine_start
+  wd_wine_start "$locale"
 }
 
 # install_scr [--with-movie]: the .scr in a fresh folder, alone or with the movie

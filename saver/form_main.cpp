@@ -194,6 +194,7 @@ void TFormMain::Resize(int width, int height) {
   composed_ = win::DibSurface(width, height);
   if (!paint_box_) paint_box_ = win::DibSurface(kPaintBoxSize, kPaintBoxSize);
   ComposeBackground();
+  ::BitBlt(composed_.dc(), 0, 0, width, height, background_.dc(), 0, 0, SRCCOPY);
   // The gauge appears with the next tick, as after any repaint of its area.
   gauge_drawn_ = false;
   ComposeTickArea();
@@ -211,7 +212,11 @@ void TFormMain::ComposeBackground() {
 void TFormMain::ComposeTickArea() {
   if (!composed_) return;
   HDC dc = composed_.dc();
-  ::BitBlt(dc, 0, 0, composed_.width(), composed_.height(), background_.dc(), 0, 0, SRCCOPY);
+  // Only the band a tick changes is laid afresh; the rest stays as Resize left it.
+  const int right = std::min(kTickAreaRight, composed_.width());
+  const int bottom = std::min(kTickAreaBottom, composed_.height());
+  ::BitBlt(dc, 0, kTickAreaTop, right, bottom - kTickAreaTop, background_.dc(), 0, kTickAreaTop,
+           SRCCOPY);
   if (gauge_drawn_)
     ::BitBlt(dc, kPaintBoxLeft, kPaintBoxTop, kPaintBoxSize, kPaintBoxSize, paint_box_.dc(), 0, 0,
              SRCCOPY);

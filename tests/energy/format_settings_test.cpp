@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/errors.h"
+#include "test_support.h"
 
 namespace wd {
 namespace {
@@ -13,15 +14,6 @@ FormatSettings Comma() {
   fs.short_date_format = "dd.MM.yyyy";
   fs.date_separator = '.';
   fs.long_time_format = "HH:mm:ss";
-  return fs;
-}
-
-FormatSettings Taiwan() {
-  FormatSettings fs;
-  fs.short_date_format = "yyyy/M/d";
-  fs.long_time_format = "tt hh:mm:ss";
-  fs.time_am = "上午";
-  fs.time_pm = "下午";
   return fs;
 }
 
@@ -101,7 +93,7 @@ TEST(Figures, ThreeDecimalsWithTheUsersSeparator) {
 TEST(DateText, ShortDateForms) {
   const DateTime d = EncodeDate(2024, 3, 5);
   EXPECT_EQ(FormatShortDate(d + 0.99, FormatSettings{}), "3/5/2024");
-  EXPECT_EQ(FormatShortDate(d, Taiwan()), "2024/3/5");
+  EXPECT_EQ(FormatShortDate(d, test::TaiwanFormat()), "2024/3/5");
   EXPECT_EQ(FormatShortDate(d, Comma()), "05.03.2024");
   FormatSettings iso;
   iso.short_date_format = "yy-MM-dd";
@@ -109,39 +101,39 @@ TEST(DateText, ShortDateForms) {
   EXPECT_EQ(FormatShortDate(d, iso), "24-03-05");
 
   EXPECT_EQ(ParseShortDate("3/5/2024", FormatSettings{}), d);
-  EXPECT_EQ(ParseShortDate(" 2024/3/5 ", Taiwan()), d);
+  EXPECT_EQ(ParseShortDate(" 2024/3/5 ", test::TaiwanFormat()), d);
   EXPECT_EQ(ParseShortDate("05.03.2024", Comma()), d);
   EXPECT_EQ(ParseShortDate("5.3.2024", Comma()), d);
   EXPECT_EQ(ParseShortDate("24-03-05", iso), d);
   EXPECT_EQ(ParseShortDate("99-12-31", iso), EncodeDate(1999, 12, 31));
   // A date written under one format and read under another.
   EXPECT_FALSE(ParseShortDate("2024/3/5", Comma()).has_value());
-  EXPECT_FALSE(ParseShortDate("2024/13/5", Taiwan()).has_value());
-  EXPECT_FALSE(ParseShortDate("2023/2/29", Taiwan()).has_value());
-  EXPECT_FALSE(ParseShortDate("2024/3", Taiwan()).has_value());
-  EXPECT_FALSE(ParseShortDate("2024/3/5/1", Taiwan()).has_value());
-  EXPECT_FALSE(ParseShortDate("", Taiwan()).has_value());
+  EXPECT_FALSE(ParseShortDate("2024/13/5", test::TaiwanFormat()).has_value());
+  EXPECT_FALSE(ParseShortDate("2023/2/29", test::TaiwanFormat()).has_value());
+  EXPECT_FALSE(ParseShortDate("2024/3", test::TaiwanFormat()).has_value());
+  EXPECT_FALSE(ParseShortDate("2024/3/5/1", test::TaiwanFormat()).has_value());
+  EXPECT_FALSE(ParseShortDate("", test::TaiwanFormat()).has_value());
 }
 
 TEST(TimeText, LongTimeForms) {
   const DateTime morning = EncodeTime(9, 5, 7, 0);
   const DateTime afternoon = EncodeTime(13, 0, 59, 0);
-  EXPECT_EQ(FormatLongTime(12.0 + morning, Taiwan()), "上午 09:05:07");
-  EXPECT_EQ(FormatLongTime(afternoon, Taiwan()), "下午 01:00:59");
-  EXPECT_EQ(FormatLongTime(0, Taiwan()), "上午 12:00:00");
+  EXPECT_EQ(FormatLongTime(12.0 + morning, test::TaiwanFormat()), "上午 09:05:07");
+  EXPECT_EQ(FormatLongTime(afternoon, test::TaiwanFormat()), "下午 01:00:59");
+  EXPECT_EQ(FormatLongTime(0, test::TaiwanFormat()), "上午 12:00:00");
   EXPECT_EQ(FormatLongTime(afternoon, FormatSettings{}), "1:00:59 PM");
   EXPECT_EQ(FormatLongTime(afternoon, Comma()), "13:00:59");
 
-  EXPECT_EQ(ParseTime("上午 09:05:07", Taiwan()), morning);
-  EXPECT_EQ(ParseTime("下午 01:00:59", Taiwan()), afternoon);
-  EXPECT_EQ(ParseTime("上午 12:00:00", Taiwan()), 0.0);
-  EXPECT_EQ(ParseTime("下午 12:30:00", Taiwan()), EncodeTime(12, 30, 0, 0));
+  EXPECT_EQ(ParseTime("上午 09:05:07", test::TaiwanFormat()), morning);
+  EXPECT_EQ(ParseTime("下午 01:00:59", test::TaiwanFormat()), afternoon);
+  EXPECT_EQ(ParseTime("上午 12:00:00", test::TaiwanFormat()), 0.0);
+  EXPECT_EQ(ParseTime("下午 12:30:00", test::TaiwanFormat()), EncodeTime(12, 30, 0, 0));
   EXPECT_EQ(ParseTime("1:00:59 pm", FormatSettings{}), afternoon);
   EXPECT_EQ(ParseTime("13:00:59", Comma()), afternoon);
   EXPECT_EQ(ParseTime("9:05", Comma()), EncodeTime(9, 5, 0, 0));
   for (const char* bad :
        {"", "下午 13:00:00", "24:00:00", "12:60:00", "12:00:60", "12", "x 1:00", "1:00:00 PM PM"}) {
-    EXPECT_FALSE(ParseTime(bad, Taiwan()).has_value()) << bad;
+    EXPECT_FALSE(ParseTime(bad, test::TaiwanFormat()).has_value()) << bad;
   }
 }
 

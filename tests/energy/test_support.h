@@ -15,6 +15,16 @@
 
 namespace wd::test {
 
+// The zh-TW user settings: year first, and 上午/下午 before a 12-hour time.
+inline FormatSettings TaiwanFormat() {
+  FormatSettings fs;
+  fs.short_date_format = "yyyy/M/d";
+  fs.long_time_format = "tt hh:mm:ss";
+  fs.time_am = "上午";
+  fs.time_pm = "下午";
+  return fs;
+}
+
 inline std::filesystem::path FsPath(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }

@@ -17,6 +17,7 @@
 #include "saver/form_main.h"
 #include "saver/gdi_plus.h"
 #include "saver/layout.h"
+#include "tests/energy/test_support.h"
 
 namespace wd::saver {
 namespace {
@@ -46,12 +47,7 @@ class DashboardTest : public ::testing::Test {
     SetProgramFolderForTesting(win::Narrow(folder_.wstring()) + "\\");
     SetTickCountForTesting(&FakeTickCount);
     SetLocalClockForTesting(&FakeNow);
-    FormatSettings taiwan;
-    taiwan.short_date_format = "yyyy/M/d";
-    taiwan.long_time_format = "tt hh:mm:ss";
-    taiwan.time_am = "上午";
-    taiwan.time_pm = "下午";
-    SetFormatSettingsForTesting(taiwan);
+    SetFormatSettingsForTesting(test::TaiwanFormat());
     g_tick_count = 3723456;
   }
   void TearDown() override {

@@ -51,9 +51,13 @@ double RoundFigure(double value) {
   return static_cast<double>(static_cast<long double>(whole) * static_cast<long double>(f));
 }
 
-double CalcHours() {
-  const double ms = static_cast<double>(GetUpTimeMs());
+double UptimeToHours(int64_t uptime_ms) {
+  const double ms = static_cast<double>(uptime_ms);
   return Rounded(static_cast<long double>(ms) / 86400000.0L * 24.0L);
+}
+
+double CalcHours() {
+  return UptimeToHours(GetUpTimeMs());
 }
 
 double CalcPowerKwh() {

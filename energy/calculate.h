@@ -15,6 +15,8 @@ double CalcPowerFee();
 double CalcCo2();
 // CO2 for the stored hours of this year (History/ThisYear).
 double CalcThisYearCo2();
+// The hours of an uptime as CalcHours rounds them, for callers that read the uptime once.
+double UptimeToHours(int64_t uptime_ms);
 
 // Figures on a given number of hours.
 double HoursToKwh(double hours);

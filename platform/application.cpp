@@ -1,6 +1,7 @@
 #include "platform/application.h"
 
 #include "common/errors.h"
+#include "platform/message_box.h"
 #include "platform/text.h"
 #include "platform/window.h"
 
@@ -27,7 +28,7 @@ void Application::Reset() {
   const size_t dot = name.find_last_of(L'.');
   title_ = dot == std::wstring::npos ? name : name.substr(0, dot);
   message_box_ = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+    return EnglishMessageBox(owner, text, caption, flags);
   };
 }
 
@@ -44,6 +45,8 @@ void Application::Run() {
   while (!terminated_) {
     const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
+    if (dialog_ && (dialog_->PreTranslateMessage(msg) || ::IsDialogMessageW(dialog_->hwnd(), &msg)))
+      continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
@@ -57,6 +60,7 @@ void Application::Terminate() {
 }
 
 void Application::DestroyWindows() {
+  dialog_ = nullptr;
   while (!windows_.empty()) windows_.pop_back();
 }
 

@@ -42,6 +42,9 @@ class Application {
   // Shows the main window and processes messages until Terminate. Returns at once
   // when there is no main window.
   void Run();
+  // The window whose keyboard navigation (Tab, Enter, Escape) the message loop runs, as
+  // a dialog's; null for none.
+  void SetDialogWindow(Window* dialog) { dialog_ = dialog; }
   // Ends the message loop.
   void Terminate();
   bool Terminated() const { return terminated_; }
@@ -76,6 +79,7 @@ class Application {
   bool terminated_ = false;
   bool reporting_ = false;
   int cursor_ = kCursorDefault;
+  Window* dialog_ = nullptr;
   MessageBoxFunction message_box_;
 };
 

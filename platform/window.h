@@ -33,6 +33,9 @@ class Window {
   void Show();
   // Asks the window to close: the main window ends the program, any other is hidden.
   void Close();
+  // A message for this window or its controls before the message loop dispatches it;
+  // true when it was handled here (a dialog's own keyboard navigation).
+  virtual bool PreTranslateMessage(const MSG& /*msg*/) { return false; }
 
  protected:
   void Create(const WindowParams& params);

@@ -72,6 +72,18 @@ expect "Watts after cancel" "$(ini_value Watts)" 107.125
 expect "server after cancel" "$(ini_value SNTPServer)" time.stdtime.gov.tw
 [ -n "$(ini_value LastCounted)" ] || fail "cancel wrote no totals"
 
+# Escape is "取消"; Enter is "確定".
+open_dialog
+drv set $WATT 130
+press_in '能源耗用管理' Escape
+closed
+expect "Watts after Escape" "$(ini_value Watts)" 107.125
+open_dialog
+drv set $WATT 140
+press_in '能源耗用管理' Return
+closed
+expect "Watts after Enter" "$(ini_value Watts)" 140
+
 # abc in the fee box: the message, the dialog stays, the keys before it are written.
 open_dialog
 drv set $WATT 99

@@ -114,6 +114,13 @@ HFONT MakeFont(const wchar_t* face, int height_px, bool fixed_pitch = false) {
   return ::CreateFontIndirectW(&lf);
 }
 
+// Mouse messages go to the system's handling here: the window base keeps them for the
+// saver's exit rule.
+bool MouseMessage(UINT msg) {
+  return msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN ||
+         msg == WM_MBUTTONDOWN;
+}
+
 HICON LoadIconSized(int id, int size) {
   return static_cast<HICON>(
       ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
@@ -139,6 +146,7 @@ class Panel : public win::Window {
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    if (MouseMessage(msg)) return false;
     switch (msg) {
       case WM_COMMAND:
       case WM_NOTIFY:
@@ -147,11 +155,6 @@ class Panel : public win::Window {
       case WM_CTLCOLORBTN:
         result = ::SendMessageW(form_, msg, wparam, lparam);
         return true;
-      case WM_MOUSEMOVE:
-      case WM_LBUTTONDOWN:
-      case WM_RBUTTONDOWN:
-      case WM_MBUTTONDOWN:
-        return false;
       default:
         return win::Window::HandleMessage(msg, wparam, lparam, result);
     }
@@ -674,6 +677,7 @@ LRESULT TFormSettings::OnControlColour(HDC dc, HWND control) {
 }
 
 bool TFormSettings::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  if (MouseMessage(msg)) return false;
   switch (msg) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -706,11 +710,6 @@ bool TFormSettings::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESUL
                      SWP_NOZORDER | SWP_NOACTIVATE);
       return true;
     }
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      return false;
     default:
       return win::Window::HandleMessage(msg, wparam, lparam, result);
   }

@@ -6,6 +6,7 @@
 
 #include "app/dispatch.h"
 #include "platform/application.h"
+#include "platform/executable.h"
 #include "platform/text.h"
 #include "saver/form_main.h"
 #include "saver/gdi_plus.h"
@@ -27,7 +28,7 @@ int RunProgram(const std::vector<std::wstring>& args) {
   if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
   // GDI+ for the whole run: started before any window, shut down after the last.
-  GdiplusSession gdiplus;
+  saver::GdiplusSession gdiplus;
   win::Application& app = win::Application::Instance();
   const ModeChoice choice = ChooseMode(args);
   try {

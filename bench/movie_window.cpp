@@ -7,7 +7,9 @@
 #include <exception>
 
 #include "platform/application.h"
+#include "platform/executable.h"
 #include "platform/text.h"
+#include "saver/layout.h"
 #include "saver/movie_control.h"
 
 namespace {
@@ -28,7 +30,7 @@ class BackdropWindow : public wd::win::Window {
 
  protected:
   void OnPaint(HDC dc, const RECT& area) override {
-    wd::win::GdiObject brush(::CreateSolidBrush(wd::saver::kMovieBackdrop));
+    wd::win::GdiObject brush(::CreateSolidBrush(wd::saver::kBackdrop.colorref()));
     ::FillRect(dc, &area, static_cast<HBRUSH>(brush.get()));
   }
   void OnMouseDown(int, int) override { ::PostQuitMessage(0); }

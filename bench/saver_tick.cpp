@@ -48,7 +48,7 @@ void Report(const char* what, int runs, F&& run) {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
-  const wd::GdiplusSession gdiplus;
+  const wd::saver::GdiplusSession gdiplus;
 
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / "wattdial-tick-bench";
@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
 
   wd::win::DibSurface box(wd::saver::kPaintBoxSize, wd::saver::kPaintBoxSize);
   Report("DrawRings on the paint box", runs, [&](int i) {
-    const auto v = wd::DrawRingsArguments(wd::RingValuesAt(i + 1));
-    wd::DrawRings(box.dc(), v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+    const auto v = wd::saver::DrawRingsArguments(wd::saver::RingValuesAt(i + 1));
+    wd::saver::DrawRings(box.dc(), v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
   });
   Report("the seven figures", runs, [&](int) {
     volatile long double sum = wd::CalcHours() + wd::CalcPowerKwh() + wd::CalcPowerFee() +
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   Report("whole tick (Timer1Timer)", runs, [&](int) { form.Timer1Timer(); });
 
   wd::win::Application::Instance().DestroyWindows();
-  wd::SetProgramFolderForTesting(wd::SystemProgramFolder());
+  wd::SetProgramFolderForTesting("");
   std::filesystem::remove_all(folder);
   return 0;
 }

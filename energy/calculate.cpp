@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/errors.h"
+#include "common/local_clock.h"
 #include "energy/settings_file.h"
 #include "energy/uptime.h"
 
@@ -12,8 +13,6 @@ static_assert(LDBL_MANT_DIG == 64, "long double must have a 64-bit significand")
 
 namespace wd {
 namespace {
-
-LocalClockFunction g_clock_override = nullptr;
 
 constexpr double kDefaultWatts = 30;
 constexpr double kDefaultUnitFee = 2.59;
@@ -113,14 +112,6 @@ DateTime GetFromDate() {
 uint32_t MakeRGB(uint8_t r, uint8_t g, uint8_t b) {
   return static_cast<uint32_t>(r) + static_cast<uint32_t>(g) * 256u +
          static_cast<uint32_t>(b) * 65536u;
-}
-
-DateTime LocalNow() {
-  return g_clock_override ? g_clock_override() : SystemLocalNow();
-}
-
-void SetLocalClockForTesting(LocalClockFunction clock) {
-  g_clock_override = clock;
 }
 
 }  // namespace wd

@@ -35,11 +35,4 @@ uint32_t MakeRGB(uint8_t r, uint8_t g, uint8_t b);
 // outside the signed 64-bit range.
 double RoundFigure(double value);
 
-// The local date and time: GetLocalTime on Windows, the C library's local time elsewhere.
-DateTime LocalNow();
-DateTime SystemLocalNow();
-using LocalClockFunction = DateTime (*)();
-// Swaps the clock LocalNow reads; null restores the real one.
-void SetLocalClockForTesting(LocalClockFunction clock);
-
 }  // namespace wd

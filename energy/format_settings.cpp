@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "common/errors.h"
 
@@ -157,11 +158,8 @@ const FormatSettings& CurrentFormatSettings() {
   return user;
 }
 
-void SetFormatSettingsForTesting(const FormatSettings& settings) {
-  g_test_settings = settings;
-}
-void ClearFormatSettingsForTesting() {
-  g_test_settings.reset();
+void SetFormatSettingsForTesting(std::optional<FormatSettings> settings) {
+  g_test_settings = std::move(settings);
 }
 
 std::string FormatFigure(double value) {

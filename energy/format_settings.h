@@ -24,10 +24,9 @@ struct FormatSettings {
 };
 
 // The user's settings: on Windows read once from the user locale; elsewhere en-US-like
-// defaults. A test may put its own in place.
+// defaults. A test may put its own in place; std::nullopt restores the user's.
 const FormatSettings& CurrentFormatSettings();
-void SetFormatSettingsForTesting(const FormatSettings& settings);
-void ClearFormatSettingsForTesting();
+void SetFormatSettingsForTesting(std::optional<FormatSettings> settings);
 // The platform's own reading of the user locale (Windows), or the defaults.
 FormatSettings ReadUserFormatSettings();
 

@@ -7,11 +7,13 @@
 
 #include <cerrno>
 #include <climits>
+#include <memory>
+#include <utility>
 
 #include "common/errors.h"
-#include "energy/calculate.h"
 #include "energy/format_settings.h"
 #include "energy/ini_file.h"
+#include "energy/record_file.h"
 #include "energy/settings_file.h"
 #include "energy/uptime.h"
 
@@ -63,33 +65,26 @@ std::string SystemProgramFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-DateTime SystemLocalNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  tm local{};
-  localtime_r(&ts.tv_sec, &local);
-  CalendarTime t;
-  t.year = local.tm_year + 1900;
-  t.month = local.tm_mon + 1;
-  t.day = local.tm_mday;
-  t.hour = local.tm_hour;
-  t.minute = local.tm_min;
-  t.second = local.tm_sec < 60 ? local.tm_sec : 59;
-  t.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
-  return EncodeDateTime(t);
+struct RecordFile::Native {
+  int fd = -1;
+  Native() = default;
+  Native(const Native&) = delete;
+  Native& operator=(const Native&) = delete;
+  ~Native() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+RecordFile::RecordFile(const std::string& path) : native_(std::make_unique<Native>()) {
+  native_->fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (native_->fd < 0)
+    throw InOutError(InOutErrorMessage(errno), static_cast<unsigned long>(errno));
 }
 
-RecordFile::RecordFile(const std::string& path)
-    : handle_(open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
-  if (handle_ < 0) throw InOutError(InOutErrorMessage(errno), static_cast<unsigned long>(errno));
-}
-
-RecordFile::~RecordFile() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-}
+RecordFile::~RecordFile() = default;
 
 void RecordFile::Write(const void* data, size_t size) {
-  const ssize_t n = write(static_cast<int>(handle_), data, size);
+  const ssize_t n = write(native_->fd, data, size);
   if (n != static_cast<ssize_t>(size)) {
     const int code = n < 0 ? errno : ENOSPC;
     throw InOutError(InOutErrorMessage(code), static_cast<unsigned long>(code));
@@ -97,8 +92,7 @@ void RecordFile::Write(const void* data, size_t size) {
 }
 
 void RecordFile::Close() {
-  const int fd = static_cast<int>(handle_);
-  handle_ = -1;
+  const int fd = std::exchange(native_->fd, -1);
   if (close(fd) != 0) throw InOutError(InOutErrorMessage(errno), static_cast<unsigned long>(errno));
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/errors.h"
+#include "energy/record_file.h"
 
 namespace wd {
 namespace {

@@ -57,21 +57,6 @@ std::string SettingsFilePath();
 // code; the file is closed in every case.
 void ResetRecordFile();
 
-// The record file's platform calls: create (replacing), write, close. Each raises
-// InOutError; the destructor closes a file still open.
-class RecordFile {
- public:
-  explicit RecordFile(const std::string& path);
-  ~RecordFile();
-  RecordFile(const RecordFile&) = delete;
-  RecordFile& operator=(const RecordFile&) = delete;
-  void Write(const void* data, size_t size);
-  void Close();
-
- private:
-  intptr_t handle_;  // a HANDLE on Windows, a file descriptor elsewhere; -1 when closed
-};
-
 // The message of an input/output error with the given system error code.
 std::string InOutErrorMessage(unsigned long code);
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "energy/format_settings.h"
+#include "platform/text.h"
 
 namespace wd {
 namespace {
@@ -10,10 +11,7 @@ std::string LocaleText(LCTYPE type, const std::string& fallback) {
   wchar_t wide[128];
   const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, wide, 128);
   if (n <= 1) return fallback;
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, n - 1, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, n - 1, text.data(), bytes, nullptr, nullptr);
-  return text;
+  return win::Narrow(std::wstring_view(wide, static_cast<size_t>(n - 1)));
 }
 
 // A one-character separator; a longer or non-ASCII one keeps the default.

@@ -3,44 +3,17 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include <string>
+#include <utility>
 
-#include "common/errors.h"
-#include "platform/local_clock.h"
+#include "platform/handles.h"
+#include "platform/text.h"
 
 namespace wd::net {
 namespace {
 
-// The process token, closed when done with.
-class TokenHandle {
- public:
-  TokenHandle() = default;
-  ~TokenHandle() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
-  TokenHandle(const TokenHandle&) = delete;
-  TokenHandle& operator=(const TokenHandle&) = delete;
-  HANDLE* out() { return &handle_; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_ = nullptr;
-};
-
-std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  const DWORD n = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message =
-      n > 0 ? std::string(text, n) : "System Error.  Code: " + std::to_string(code);
-  if (text != nullptr) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == '.' || message.back() == ' ')) {
-    message.pop_back();
-  }
-  return message;
-}
+std::function<double()> g_bias_override;
+std::function<bool(DateTime)> g_setter_override;
+std::function<std::uint32_t()> g_random_override;
 
 bool SetSystemLocalTime(const CalendarTime& t) {
   SYSTEMTIME st{};
@@ -58,14 +31,16 @@ bool SetSystemLocalTime(const CalendarTime& t) {
 }  // namespace
 
 double LocalUtcBias() {
+  if (g_bias_override) return g_bias_override();
   TIME_ZONE_INFORMATION tz{};
   const DWORD id = GetTimeZoneInformation(&tz);
   const auto bias = UtcBiasFromZoneInfo(id, tz.Bias, tz.StandardBias, tz.DaylightBias);
-  if (!bias) {
-    const DWORD code = GetLastError();
-    throw OSError(SystemMessage(code), code);
-  }
+  if (!bias) win::ThrowLastError("");
   return *bias;
+}
+
+void SetUtcBiasForTesting(std::function<double()> bias) {
+  g_bias_override = std::move(bias);
 }
 
 NtpTimestamp EncodeNtpTimestamp(DateTime local) {
@@ -76,17 +51,14 @@ DateTime DecodeNtpTimestamp(std::uint32_t seconds, std::uint32_t fraction) {
   return DecodeNtpTimestamp(seconds, fraction, LocalUtcBias());
 }
 
-DateTime ReadLocalClock() {
-  return win::LocalNow();
-}
-
 bool SetLocalClockVia(DateTime local, const std::function<bool(const CalendarTime&)>& set_time) {
   // Every Windows this program runs on is of the NT family, where setting the clock
   // needs the system-time privilege enabled in the process token.
-  TokenHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.out())) {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
     return false;
   }
+  const win::KernelHandle token(opened);
   TOKEN_PRIVILEGES wanted{};
   wanted.PrivilegeCount = 1;
   wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -109,10 +81,16 @@ bool SetLocalClockVia(DateTime local, const std::function<bool(const CalendarTim
 }
 
 bool SetLocalClock(DateTime local) {
+  if (g_setter_override) return g_setter_override(local);
   return SetLocalClockVia(local, SetSystemLocalTime);
 }
 
+void SetClockSetterForTesting(std::function<bool(DateTime)> set) {
+  g_setter_override = std::move(set);
+}
+
 std::uint32_t SystemRandom32() {
+  if (g_random_override) return g_random_override();
   std::uint32_t value = 0;
   if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof value,
                                       BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
@@ -122,6 +100,10 @@ std::uint32_t SystemRandom32() {
     value = static_cast<std::uint32_t>(counter.QuadPart * 2654435761u);
   }
   return value;
+}
+
+void SetRandomForTesting(std::function<std::uint32_t()> random) {
+  g_random_override = std::move(random);
 }
 
 }  // namespace wd::net

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/local_clock.h"
 #include "net/clock.h"
 #include "net/net_errors.h"
 
@@ -18,11 +19,7 @@ std::span<const std::uint8_t> AsBytes(const std::string& s) {
 
 }  // namespace
 
-TIdSNTP::TIdSNTP()
-    : read_clock_(ReadLocalClock),
-      set_clock_(SetLocalClock),
-      read_bias_([] { return LocalUtcBias(); }),
-      random_(SystemRandom32) {
+TIdSNTP::TIdSNTP() {
   SetPort(123);
 }
 
@@ -35,8 +32,8 @@ DateTime TIdSNTP::QueryServerTime() {
   // counted as time on the wire.
   const Endpoint server = ResolveHost();
 
-  NtpTimestamp stamp = EncodeNtpTimestamp(read_clock_(), read_bias_());
-  stamp.fraction = ScrambleSubMillisecond(stamp.fraction, random_());
+  NtpTimestamp stamp = EncodeNtpTimestamp(LocalNow(), LocalUtcBias());
+  stamp.fraction = ScrambleSubMillisecond(stamp.fraction, SystemRandom32());
   const NtpPacket request = BuildRequest(stamp);
 
   SetBufferSize(static_cast<std::int32_t>(kNtpPacketSize));
@@ -70,10 +67,10 @@ DateTime TIdSNTP::QueryServerTime() {
 
   if (reply.size() < kNtpPacketSize) return 0;
   const auto bytes = AsBytes(reply).first<kNtpPacketSize>();
-  times_.arrival = read_clock_();
-  times_.originate = DecodeNtpTimestamp(ReadTimestamp(bytes, kOriginateOffset), read_bias_());
-  times_.receive = DecodeNtpTimestamp(ReadTimestamp(bytes, kReceiveOffset), read_bias_());
-  times_.transmit = DecodeNtpTimestamp(ReadTimestamp(bytes, kTransmitOffset), read_bias_());
+  times_.arrival = LocalNow();
+  times_.originate = DecodeNtpTimestamp(ReadTimestamp(bytes, kOriginateOffset), LocalUtcBias());
+  times_.receive = DecodeNtpTimestamp(ReadTimestamp(bytes, kReceiveOffset), LocalUtcBias());
+  times_.transmit = DecodeNtpTimestamp(ReadTimestamp(bytes, kTransmitOffset), LocalUtcBias());
   round_trip_time_ = RoundTripDelay(times_);
   clock_offset_ = net::ClockOffset(times_);
   return IsReplyUnusable(bytes) ? 0 : times_.transmit;
@@ -81,7 +78,7 @@ DateTime TIdSNTP::QueryServerTime() {
 
 bool TIdSNTP::SynchronizeClock() {
   if (QueryServerTime() == 0) return false;
-  return set_clock_(CorrectedLocalTime(read_clock_(), clock_offset_));
+  return SetLocalClock(CorrectedLocalTime(LocalNow(), clock_offset_));
 }
 
 }  // namespace wd::net

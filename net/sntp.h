@@ -13,7 +13,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 #include "common/datetime.h"
@@ -27,6 +26,9 @@ class TIdSNTP : public TIdUDPClient {
   // Port 123, stratum check on, results 0, no socket yet.
   TIdSNTP();
 
+  // The clock it reads and sets, the time zone bias and the random bits are the
+  // system's (common/local_clock.h, net/clock.h); tests swap them there.
+  //
   // One exchange; when the reply is usable, sets the local clock to the clock read
   // just before setting plus ClockOffset and returns whether the setter took it.
   // False when no usable reply came. Socket-layer failures raise.
@@ -47,20 +49,7 @@ class TIdSNTP : public TIdUDPClient {
   double ClockOffset() const { return clock_offset_; }
   double RoundTripTime() const { return round_trip_time_; }
 
-  // Seams: where the local time is read, where it is set, the time zone bias and the
-  // random bits. Production uses ReadLocalClock, SetLocalClock, LocalUtcBias and
-  // SystemRandom32; tests put recorders in.
-  void SetClockReader(std::function<DateTime()> read) { read_clock_ = std::move(read); }
-  void SetClockSetter(std::function<bool(DateTime)> set) { set_clock_ = std::move(set); }
-  void SetBiasReader(std::function<double()> bias) { read_bias_ = std::move(bias); }
-  void SetRandomSource(std::function<std::uint32_t()> random) { random_ = std::move(random); }
-
  private:
-  std::function<DateTime()> read_clock_;
-  std::function<bool(DateTime)> set_clock_;
-  std::function<double()> read_bias_;
-  std::function<std::uint32_t()> random_;
-
   ExchangeTimes times_;
   double clock_offset_ = 0;
   double round_trip_time_ = 0;

@@ -147,16 +147,6 @@ std::optional<Datagram> TIdUDPBase::ReceiveDatagram(int timeout_ms) {
   return d;
 }
 
-std::string TIdUDPBase::ReceiveString(int timeout_ms) {
-  std::optional<Datagram> d = ReceiveDatagram(timeout_ms);
-  if (!d) return {};
-  if (d->too_long) {
-    throw SocketError("Socket error # 10040 in recvfrom: datagram longer than the buffer",
-                      WSAEMSGSIZE);
-  }
-  return std::move(d->bytes);
-}
-
 Endpoint TIdUDPClient::ResolveHost() {
   const HostTarget target = ClassifyHost(Host());
   Endpoint e{target.address, static_cast<std::uint16_t>(Port())};
@@ -168,10 +158,6 @@ Endpoint TIdUDPClient::ResolveHost() {
   }
   std::memcpy(&e.address, h->h_addr_list[0], 4);
   return e;
-}
-
-void TIdUDPClient::Send(const std::string& bytes) {
-  SendTo(ResolveHost(), bytes);
 }
 
 }  // namespace wd::net

@@ -66,9 +66,6 @@ class TIdUDPBase {
   // time or the wait failed. A datagram longer than BufferSize comes back marked too_long
   // rather than raising, so the caller can tell who sent it. Other failures raise.
   std::optional<Datagram> ReceiveDatagram(int timeout_ms = kUseReceiveTimeout);
-  // One datagram's bytes, empty when none arrived in time; a datagram longer than
-  // BufferSize raises SocketError with code 10040.
-  std::string ReceiveString(int timeout_ms = kUseReceiveTimeout);
 
  protected:
   const WinsockApi& Api() const;
@@ -94,8 +91,6 @@ class TIdUDPClient : public TIdUDPBase {
   // Host as an IPv4 address and Port: localhost and dotted quads without a lookup,
   // anything else through gethostbyname (raises SocketError when it gives no answer).
   Endpoint ResolveHost();
-  // One datagram to Host:Port, the host resolved afresh.
-  void Send(const std::string& bytes);
 };
 
 }  // namespace wd::net

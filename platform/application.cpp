@@ -1,6 +1,8 @@
 #include "platform/application.h"
 
 #include "common/errors.h"
+#include "common/file_name.h"
+#include "platform/executable.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "platform/window.h"
@@ -22,14 +24,8 @@ void Application::Reset() {
   reporting_ = false;
   cursor_ = kCursorDefault;
   // The default title is the program's file name without its extension.
-  std::wstring path = ExecutablePath();
-  const size_t slash = path.find_last_of(L"\\/:");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.find_last_of(L'.');
-  title_ = dot == std::wstring::npos ? name : name.substr(0, dot);
-  message_box_ = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    return EnglishMessageBox(owner, text, caption, flags);
-  };
+  title_ = WithoutExtension(FileNameOf(ExecutablePath()));
+  message_box_ = nullptr;
 }
 
 Window& Application::Add(std::unique_ptr<Window> window) {
@@ -85,12 +81,10 @@ void Application::HandleException(const std::exception& error) {
 void Application::ShowFatalError(const std::exception& error) {
   const auto* program_error = dynamic_cast<const wd::Error*>(&error);
   const std::string kind = program_error ? program_error->kind() : "Exception";
-  std::wstring path = ExecutablePath();
-  const size_t slash = path.find_last_of(L"\\/:");
-  std::wstring text = L"Exception " + Widen(kind) + L" in module " + path.substr(slash + 1) +
+  std::wstring text = L"Exception " + Widen(kind) + L" in module " + FileNameOf(ExecutablePath()) +
                       L".\n" + ErrorText(error);
   if (text.back() != L'.') text += L'.';
-  message_box_(nullptr, text, L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  Box(nullptr, text, L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 int Application::ShowMessage(const std::wstring& text, UINT flags) {
@@ -100,7 +94,13 @@ int Application::ShowMessage(const std::wstring& text, UINT flags) {
 int Application::ShowMessage(const std::wstring& text, const std::wstring& caption, UINT flags) {
   // Owned by the active window of ours, so the box stays above a full-screen window.
   HWND owner = ::GetActiveWindow();
-  return message_box_(owner, text, caption, flags);
+  return Box(owner, text, caption, flags);
+}
+
+int Application::Box(HWND owner, const std::wstring& text, const std::wstring& caption,
+                     UINT flags) const {
+  if (message_box_) return message_box_(owner, text, caption, flags);
+  return EnglishMessageBox(owner, text, caption, flags);
 }
 
 void Application::SetCursorShape(int shape) {

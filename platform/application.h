@@ -20,8 +20,8 @@ inline constexpr int kCursorNone = -1;
 
 class Application {
  public:
-  // Shows a message box: owner, text, caption, MB_* flags. Replaceable so tests can
-  // record what would be shown instead of blocking on a modal box.
+  // Shows a message box: owner, text, caption, MB_* flags. Tests put a recorder in place
+  // of MessageBoxW instead of blocking on a modal box.
   using MessageBoxFunction =
       std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)>;
 
@@ -60,7 +60,8 @@ class Application {
   // Shows a box with the application title as caption.
   int ShowMessage(const std::wstring& text, UINT flags = MB_OK);
   int ShowMessage(const std::wstring& text, const std::wstring& caption, UINT flags);
-  void SetMessageBoxFunction(MessageBoxFunction f) { message_box_ = std::move(f); }
+  // An empty function restores MessageBoxW.
+  void SetMessageBoxForTesting(MessageBoxFunction f) { message_box_ = std::move(f); }
 
   // The application-wide pointer shape (kCursorNone hides the pointer over every window).
   int CursorShape() const { return cursor_; }
@@ -68,11 +69,13 @@ class Application {
   // Called by windows on WM_SETCURSOR over their client area.
   void ApplyCursor() const;
 
-  // Back to the state of a newly started program (tests run several programs in one process).
+  // Back to the state of a newly started program (tests run several programs in one
+  // process); the message boxes are the system's again.
   void Reset();
 
  private:
   Application();
+  int Box(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) const;
 
   std::wstring title_;
   std::vector<std::unique_ptr<Window>> windows_;
@@ -80,7 +83,7 @@ class Application {
   bool reporting_ = false;
   int cursor_ = kCursorDefault;
   Window* dialog_ = nullptr;
-  MessageBoxFunction message_box_;
+  MessageBoxFunction message_box_;  // empty: MessageBoxW with English buttons
 };
 
 // Text of an error for the user: the message of a program error, or a generic text.

@@ -2,12 +2,15 @@
 
 #include <utility>
 
-#include "common/errors.h"
 #include "platform/text.h"
 
 namespace wd::win {
 
-DibSurface::DibSurface(int width, int height) : width_(width), height_(height) {
+DibSurface::DibSurface(int width, int height) {
+  Resize(width, height);
+}
+
+void DibSurface::Resize(int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -15,17 +18,19 @@ DibSurface::DibSurface(int width, int height) : width_(width), height_(height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  dc_.reset(::CreateCompatibleDC(nullptr));
-  bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dc_ || !bitmap_ || !bits) {
-    const DWORD code = ::GetLastError();
-    dc_.reset();
-    bitmap_.reset();
-    throw wd::OSError("Out of system resources: " + SystemMessage(code), code);
+  if (!dc_) {
+    dc_.reset(::CreateCompatibleDC(nullptr));
+    if (!dc_) ThrowLastError("Out of system resources");
   }
-  previous_ = ::SelectObject(dc_.get(), bitmap_.get());
+  void* bits = nullptr;
+  GdiObject bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) ThrowLastError("Out of system resources");
+  const HGDIOBJ replaced = ::SelectObject(dc_.get(), bitmap.get());
+  if (!previous_) previous_ = replaced;  // the DC's own bitmap, put back before the end
+  bitmap_ = std::move(bitmap);           // deletes the picture it replaces
   bits_ = static_cast<uint32_t*>(bits);
+  width_ = width;
+  height_ = height;
 }
 
 DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {

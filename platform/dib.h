@@ -14,12 +14,17 @@ namespace wd::win {
 class DibSurface {
  public:
   DibSurface() = default;
+  // Raises OSError when the system has no room for it.
   DibSurface(int width, int height);
   DibSurface(const DibSurface&) = delete;
   DibSurface& operator=(const DibSurface&) = delete;
   DibSurface(DibSurface&& other) noexcept { *this = std::move(other); }
   DibSurface& operator=(DibSurface&&) noexcept;
   ~DibSurface();
+
+  // A new picture of this size in the same DC (the old picture is deleted); raises
+  // OSError and keeps the old picture when the system has no room for the new one.
+  void Resize(int width, int height);
 
   HDC dc() const { return dc_.get(); }
   int width() const { return width_; }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 namespace wd::win {
@@ -55,11 +57,22 @@ struct ModuleTraits {
   static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
 
+struct IconTraits {
+  static HICON Null() { return nullptr; }
+  static void Close(HICON h) { ::DestroyIcon(h); }
+};
+struct ImageListTraits {
+  static HIMAGELIST Null() { return nullptr; }
+  static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
+};
+
 using KernelHandle = Unique<HANDLE, KernelHandleTraits>;
 using FileHandle = Unique<HANDLE, FileHandleTraits>;
 using GdiObject = Unique<HGDIOBJ, GdiObjectTraits>;
 using MemoryDc = Unique<HDC, MemoryDcTraits>;
 using Module = Unique<HMODULE, ModuleTraits>;
+using Icon = Unique<HICON, IconTraits>;
+using ImageList = Unique<HIMAGELIST, ImageListTraits>;  // link comctl32
 
 // A window's DC from GetDC, released with ReleaseDC.
 class WindowDc {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <vector>
+#include "common/errors.h"
 
 namespace wd::win {
 namespace {
@@ -16,23 +16,32 @@ std::wstring ToWide(UINT code_page, std::string_view text) {
   return out;
 }
 
+std::string FromWide(UINT code_page, std::wstring_view text) {
+  if (text.empty()) return {};
+  const int n = ::WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+  return out;
+}
+
 }  // namespace
 
 std::wstring Widen(std::string_view utf8) {
   return ToWide(CP_UTF8, utf8);
 }
-std::wstring AnsiToWide(std::string_view ansi) {
-  return ToWide(CP_ACP, ansi);
-}
 
 std::string Narrow(std::wstring_view utf16) {
-  if (utf16.empty()) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
-                                      nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
-                        nullptr, nullptr);
-  return out;
+  return FromWide(CP_UTF8, utf16);
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+  return FromWide(CP_ACP, ToWide(CP_UTF8, utf8));
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+  return FromWide(CP_UTF8, ToWide(CP_ACP, ansi));
 }
 
 std::string SystemMessage(unsigned long code) {
@@ -49,19 +58,10 @@ std::string SystemMessage(unsigned long code) {
   return Narrow(text);
 }
 
-std::wstring ExecutablePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return std::wstring(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-std::wstring ExecutableFolder() {
-  std::wstring path = ExecutablePath();
-  const size_t slash = path.find_last_of(L"\\/:");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+void ThrowLastError(std::string_view what) {
+  const DWORD code = ::GetLastError();
+  const std::string message = SystemMessage(code);
+  throw wd::OSError(what.empty() ? message : std::string(what) + ": " + message, code);
 }
 
 }  // namespace wd::win

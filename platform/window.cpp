@@ -26,10 +26,7 @@ void RegisterClassOnce(const wchar_t* name, UINT style, WNDPROC proc) {
   wc.hCursor = nullptr;        // the application-wide pointer is set on WM_SETCURSOR
   wc.hbrBackground = nullptr;  // every window paints its whole client area itself
   wc.lpszClassName = name;
-  if (!::RegisterClassExW(&wc)) {
-    const DWORD code = ::GetLastError();
-    throw wd::OSError(SystemMessage(code), code);
-  }
+  if (!::RegisterClassExW(&wc)) ThrowLastError("");
   registered.insert(name);
 }
 
@@ -52,10 +49,7 @@ void Window::Create(const WindowParams& params) {
   HWND hwnd = ::CreateWindowExW(params.ex_style, params.class_name, params.caption.c_str(),
                                 params.style, params.x, params.y, params.width, params.height,
                                 params.parent, nullptr, ::GetModuleHandleW(nullptr), this);
-  if (!hwnd) {
-    const DWORD code = ::GetLastError();
-    throw wd::OSError("Error creating window: " + SystemMessage(code), code);
-  }
+  if (!hwnd) ThrowLastError("Error creating window");
 }
 
 void Window::Show() {

@@ -2,7 +2,7 @@
 
 #include "energy/format_settings.h"
 
-namespace wd {
+namespace wd::saver {
 
 std::int32_t RingValue(std::int64_t tick_counter, std::int64_t lag) {
   // The remainder keeps the sign of the difference (truncating division); a
@@ -50,4 +50,4 @@ UptimeClockTexts UptimeClockTextsAt(std::int64_t uptime_ms) {
   return {FormatFigure(clock.seconds), FormatFigure(clock.minutes)};
 }
 
-}  // namespace wd
+}  // namespace wd::saver

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace wd {
+namespace wd::saver {
 
 inline constexpr int kRingCount = 7;
 
@@ -63,4 +63,4 @@ struct UptimeClockTexts {
 
 UptimeClockTexts UptimeClockTextsAt(std::int64_t uptime_ms);
 
-}  // namespace wd
+}  // namespace wd::saver

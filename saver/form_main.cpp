@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "common/errors.h"
+#include "common/file_name.h"
 #include "energy/calculate.h"
 #include "energy/format_settings.h"
 #include "energy/uptime.h"
@@ -29,11 +30,6 @@ constexpr UINT_PTR kTimer3 = 3;  // no handler
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/:");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 HFONT MakeArial(int height) {
@@ -64,8 +60,9 @@ TFormMain::TFormMain(std::wstring program_path)
   params.width = kPictureWidth;
   params.height = kPictureHeight;
   Create(params);
-  // The movie plays "earth.swf" (set by FormCreate); the second movie stays hidden
-  // and loads nothing.
+  // The movie plays "earth.swf" (set by FormCreate). The second movie stays hidden
+  // and loads nothing; it is kept because it is one of the window's child windows,
+  // with the settings it has always been stored with.
   flash1_ = std::make_unique<TShockwaveFlash>(hwnd(), kMovieLeft, kMovieTop, kMovieSize, kMovieSize,
                                               MovieSettings{.movie = L"earth-2.swf"});
   flash2_ = std::make_unique<TShockwaveFlash>(hwnd(), 216, 136, 185, 154,
@@ -97,6 +94,8 @@ TFormMain::~TFormMain() {
   DestroyNative();
 }
 
+// The lines are kept though nothing shows them: reading the file is part of how the
+// window starts, and a list file that exists but cannot be read is reported.
 void TFormMain::LoadListFile() {
   list_lines_.clear();
   const std::wstring path = ListFilePath(program_path_);
@@ -110,7 +109,7 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FormPaint() {
-  color_ = RGB(kBackdrop.r, kBackdrop.g, kBackdrop.b);
+  color_ = kBackdrop.colorref();
 }
 
 void TFormMain::FormMouseMove(int x, int y) {
@@ -154,11 +153,13 @@ void TFormMain::Timer1Timer() {
   SetLabel(kThisYearCo2, FormatFigure(CalcThisYearCo2()));
   SetLabel(kFromdate, FormatShortDate(GetFromDate()));
   // The picture timer is switched off on a seconds text of "00", which the
-  // three-decimal form never gives.
+  // three-decimal form never gives; kept as the rule that ends the picture timer.
   if (labels_[kSeconds] == L"00") timer2_->SetEnabled(false);
 }
 
 void TFormMain::Timer2Timer() {
+  // Kept though its timer is never enabled while the saver runs: the timer and its
+  // handler are the picture switching the window is built with.
   // The background alternates with the minute: 2.jpg on even minutes, 1.jpg on odd
   // ones. The minutes label holds a decimal text, so its whole part decides. A
   // picture that cannot be loaded leaves the current one in place.
@@ -202,7 +203,7 @@ void TFormMain::Resize(int width, int height) {
 
 void TFormMain::ComposeBackground() {
   RECT all{0, 0, background_.width(), background_.height()};
-  win::GdiObject brush(::CreateSolidBrush(RGB(kBackdrop.r, kBackdrop.g, kBackdrop.b)));
+  win::GdiObject brush(::CreateSolidBrush(kBackdrop.colorref()));
   ::FillRect(background_.dc(), &all, static_cast<HBRUSH>(brush.get()));
   if (picture_)
     ::BitBlt(background_.dc(), 0, 0, picture_->width(), picture_->height(), picture_->dc(), 0, 0,

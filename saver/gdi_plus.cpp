@@ -7,7 +7,9 @@
 
 #include <array>
 
-namespace wd {
+#include "saver/layout.h"
+
+namespace wd::saver {
 namespace {
 
 namespace gp = Gdiplus::DllExports;
@@ -30,8 +32,8 @@ constexpr std::array<RingGeometry, 7> kRings{{
     {268, 34, 0xFFE60012, 280.0f},
 }};
 
-// The track has the window's own backdrop colour, 45,69,0.
-constexpr Gdiplus::ARGB kTrackColour = 0xFF2D4500;
+// The track has the window's own backdrop colour.
+constexpr Gdiplus::ARGB kTrackColour = kBackdrop.argb();
 constexpr Gdiplus::REAL kTrackWidth = 30.0f;
 constexpr Gdiplus::REAL kValueWidth = 23.0f;
 constexpr Gdiplus::REAL kStartAngle = -90.0f;  // 12 o'clock
@@ -91,4 +93,4 @@ GdiplusSession::~GdiplusSession() {
   if (started_) Gdiplus::GdiplusShutdown(token_);
 }
 
-}  // namespace wd
+}  // namespace wd::saver

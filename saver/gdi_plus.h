@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace wd {
+namespace wd::saver {
 
 // Draws the seven-ring gauge onto dc: for each ring a dark track and, on top of
 // it, a value arc growing clockwise from 12 o'clock by 4.5 degrees per unit
@@ -29,4 +29,4 @@ class GdiplusSession {
   bool started_ = false;
 };
 
-}  // namespace wd
+}  // namespace wd::saver

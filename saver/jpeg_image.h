@@ -8,7 +8,7 @@
 
 #include "common/errors.h"
 
-namespace wd {
+namespace wd::saver {
 
 // A picture that libjpeg could not decode.
 class JpegError : public Error {
@@ -40,4 +40,4 @@ struct BgraImage {
 // libjpeg's message code ("JPEG error #N") when the data is no decodable JPEG.
 BgraImage DecodeJpeg(std::span<const std::uint8_t> bytes);
 
-}  // namespace wd
+}  // namespace wd::saver

@@ -9,9 +9,16 @@ namespace wd::saver {
 
 struct Rgb {
   uint8_t r, g, b;
+
+  // As a window colour (COLORREF: red in the low byte), a 32-bit DIB pixel
+  // (0x00RRGGBB) and an opaque GDI+ colour (0xFFRRGGBB).
+  constexpr uint32_t colorref() const { return r | g << 8 | uint32_t{b} << 16; }
+  constexpr uint32_t dib_pixel() const { return uint32_t{r} << 16 | g << 8 | b; }
+  constexpr uint32_t argb() const { return 0xFF000000u | dib_pixel(); }
 };
 
-// The one backdrop colour: window, picture backdrop, gauge tracks.
+// The one backdrop colour: window, picture backdrop, gauge tracks, and the movie
+// control where it has no movie.
 inline constexpr Rgb kBackdrop{45, 69, 0};
 
 // The background picture, drawn at its natural size from the top-left corner.

@@ -1,13 +1,11 @@
 #include "saver/list_file.h"
 
+#include "common/file_name.h"
+
 namespace wd::saver {
 
 std::wstring ListFilePath(const std::wstring& program_path) {
-  const size_t slash = program_path.find_last_of(L"\\/:");
-  const size_t dot = program_path.find_last_of(L'.');
-  const bool has_extension =
-      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
-  return (has_extension ? program_path.substr(0, dot) : program_path) + L".lst";
+  return WithoutExtension(program_path) + L".lst";
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -12,7 +12,7 @@
 
 #include "common/errors.h"
 #include "platform/file.h"
-#include "platform/text.h"
+#include "saver/layout.h"
 #include "swf/player.h"
 
 namespace wd::saver {
@@ -21,11 +21,6 @@ namespace {
 constexpr UINT_PTR kFrameTimerId = 1;
 // Frames a late timer may catch up at once; time beyond that is dropped.
 constexpr int kMaxCatchUp = 3;
-
-[[noreturn]] void ThrowLastError(const std::string& what) {
-  const DWORD code = ::GetLastError();
-  throw wd::OSError(what + ": " + win::SystemMessage(code), code);
-}
 
 // A movie bigger than this is not one the player would inflate either.
 constexpr size_t kLargestMovie = size_t{256} << 20;
@@ -74,8 +69,6 @@ LONGLONG Now() {
 TShockwaveFlash::TShockwaveFlash(HWND parent, int x, int y, int width, int height,
                                  MovieSettings settings, bool visible)
     : settings_(std::move(settings)) {
-  memory_dc_.reset(::CreateCompatibleDC(nullptr));
-  if (!memory_dc_) ThrowLastError("Cannot create the movie's drawing surface");
   win::WindowParams params;
   params.class_name = L"TShockwaveFlash";
   params.caption = L"";
@@ -189,30 +182,16 @@ void TShockwaveFlash::RunFrames(int count) {
   // Straight to the screen: cheaper than a paint message round trip per frame.
   EnsureDrawn();
   win::WindowDc dc(hwnd());
-  if (dc.get()) ::BitBlt(dc.get(), 0, 0, width_, height_, memory_dc_.get(), 0, 0, SRCCOPY);
+  if (dc.get())
+    ::BitBlt(dc.get(), 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
 }
 
 void TShockwaveFlash::Resize(int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);
-  if (bits_ && width == width_ && height == height_) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down: row 0 first, as the player writes it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  win::GdiObject dib(
-      ::CreateDIBSection(memory_dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dib || !bits) ThrowLastError("Cannot create the movie's picture");
-  dib_selection_.reset();
-  dib_ = std::move(dib);
-  dib_selection_ = std::make_unique<win::SelectGuard>(memory_dc_.get(), dib_.get());
-  bits_ = static_cast<uint32_t*>(bits);
-  width_ = width;
-  height_ = height;
+  if (picture_ && width == picture_.width() && height == picture_.height()) return;
+  // Top-down: row 0 first, as the player writes it.
+  picture_.Resize(width, height);
   stale_ = true;
   ResetCache();
 }
@@ -220,16 +199,18 @@ void TShockwaveFlash::Resize(int width, int height) {
 void TShockwaveFlash::ResetCache() {
   cache_.clear();
   if (!movie_ || !loops_alike_) return;
-  const size_t picture = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+  const size_t picture =
+      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
   const size_t frames = static_cast<size_t>(movie_->frameCount());
   if (picture == 0 || frames > kMaxCacheBytes / 4 / picture) return;
   cache_.resize(frames);
 }
 
 void TShockwaveFlash::EnsureDrawn() {
-  if (!stale_ || !bits_) return;
+  if (!stale_ || !picture_.bits()) return;
   ::GdiFlush();  // GDI may still be reading the DIB for an earlier blit
-  const size_t count = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+  const size_t count =
+      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
   if (player_) {
     swf::RenderOptions options;
     // "Low" and "AutoLow" draw without anti-aliasing; every other quality smooths edges.
@@ -238,34 +219,34 @@ void TShockwaveFlash::EnsureDrawn() {
     options.quality = low ? swf::Quality::Low : swf::Quality::High;
     const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
     if (frame < cache_.size() && cache_[frame].size() == count) {
-      std::memcpy(bits_, cache_[frame].data(), count * sizeof(uint32_t));
+      std::memcpy(picture_.bits(), cache_[frame].data(), count * sizeof(uint32_t));
     } else {
-      const bool complete = player_->render(bits_, width_, height_, options);
-      ToDibOrder(bits_, count);
+      const bool complete =
+          player_->render(picture_.bits(), picture_.width(), picture_.height(), options);
+      ToDibOrder(picture_.bits(), count);
       // The first loop is drawn afresh; from the second on, its pictures are kept, so
       // a looping movie costs a copy per frame instead of a drawing.
       if (complete && frame < cache_.size() && frames_run_ > movie_->frameCount())
-        cache_[frame].assign(bits_, bits_ + count);
+        cache_[frame].assign(picture_.bits(), picture_.bits() + count);
     }
   } else {
-    const uint32_t backdrop = GetRValue(kMovieBackdrop) << 16 | GetGValue(kMovieBackdrop) << 8 |
-                              GetBValue(kMovieBackdrop);
-    std::fill(bits_, bits_ + count, backdrop);
+    std::fill(picture_.bits(), picture_.bits() + count, kBackdrop.dib_pixel());
   }
   stale_ = false;
 }
 
 COLORREF TShockwaveFlash::PixelAt(int x, int y) {
   EnsureDrawn();
-  if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-  const uint32_t v = bits_[static_cast<size_t>(y) * width_ + x];
+  if (!picture_.bits() || x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height())
+    return CLR_INVALID;
+  const uint32_t v = picture_.bits()[static_cast<size_t>(y) * picture_.width() + x];
   return RGB((v >> 16) & 0xff, (v >> 8) & 0xff, v & 0xff);
 }
 
 void TShockwaveFlash::OnPaint(HDC dc, const RECT& area) {
   EnsureDrawn();
-  ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-           memory_dc_.get(), area.left, area.top, SRCCOPY);
+  ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, picture_.dc(),
+           area.left, area.top, SRCCOPY);
 }
 
 void TShockwaveFlash::ForwardToParent(UINT msg, WPARAM wparam, LPARAM lparam) {

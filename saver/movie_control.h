@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/handles.h"
+#include "platform/dib.h"
 #include "platform/window.h"
 #include "saver/frame_clock.h"
 
@@ -23,9 +23,6 @@ class Player;
 }  // namespace wd::swf
 
 namespace wd::saver {
-
-// What the control shows where there is no movie: the saver's backdrop colour.
-inline constexpr COLORREF kMovieBackdrop = RGB(45, 69, 0);
 
 // The stored settings of a movie control.
 struct MovieSettings {
@@ -45,7 +42,7 @@ class TShockwaveFlash : public win::Window {
 
   // The Movie property: the movie's full path. A visible control loads it at once; a
   // hidden one keeps the path and loads when shown. A missing or unreadable file is
-  // not an error: the control shows the backdrop colour. A movie that breaks off part
+  // not an error: the control shows the saver's backdrop colour. A movie that breaks off part
   // of the way plays what could be read.
   void SetMovie(const std::wstring& full_path);
   const std::wstring& Movie() const { return settings_.movie; }
@@ -69,10 +66,10 @@ class TShockwaveFlash : public win::Window {
   // The picture the control shows, as a window colour (red in the low byte); draws
   // the current frame first if it has not been drawn yet.
   COLORREF PixelAt(int x, int y);
-  int width() const { return width_; }
+  int width() const { return picture_.width(); }
   // The memory DC that holds the picture, for copying it elsewhere.
-  HDC picture_dc() const { return memory_dc_.get(); }
-  int height() const { return height_; }
+  HDC picture_dc() const { return picture_.dc(); }
+  int height() const { return picture_.height(); }
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
@@ -108,13 +105,8 @@ class TShockwaveFlash : public win::Window {
   std::vector<std::vector<uint32_t>> cache_;
   std::unique_ptr<win::Timer> timer_;
 
-  // The picture: a 32-bit top-down DIB section kept selected into a memory DC.
-  int width_ = 0;
-  int height_ = 0;
-  uint32_t* bits_ = nullptr;
-  win::MemoryDc memory_dc_;
-  win::GdiObject dib_;
-  std::unique_ptr<win::SelectGuard> dib_selection_;
+  // The picture, in one memory DC for the control's whole life.
+  win::DibSurface picture_;
 };
 
 }  // namespace wd::saver

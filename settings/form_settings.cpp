@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/local_clock.h"
 #include "energy/calculate.h"
 #include "energy/format_settings.h"
 #include "energy/settings_file.h"
 #include "energy/uptime.h"
 #include "platform/application.h"
-#include "platform/local_clock.h"
 #include "platform/text.h"
 #include "resources/resource_ids.h"
 #include "settings/control_ids.h"
@@ -264,7 +264,7 @@ void TFormSettings::CreateControls() {
   const int image = Scale(16);
   tab_images_.reset(::ImageList_Create(image, image, ILC_COLOR32 | ILC_MASK, 4, 0));
   for (int id : {WD_ICON_TAB0, WD_ICON_TAB1, WD_ICON_TAB2, WD_ICON_TAB3}) {
-    Icon tab(LoadIconSized(id, image));
+    win::Icon tab(LoadIconSized(id, image));
     if (tab) ::ImageList_AddIcon(tab_images_.get(), tab.get());
   }
   glyph_ok_.reset(LoadIconSized(WD_ICON_GLYPH_OK, image));
@@ -498,7 +498,7 @@ void TFormSettings::SyncTimeIfEnabled() {
 
 CountingMoment TFormSettings::MomentNow(std::int64_t uptime_ms) const {
   CountingMoment m;
-  m.local_now = win::LocalNow();
+  m.local_now = LocalNow();
   m.utc_now = UtcNow();
   m.uptime_ms = uptime_ms;
   m.uptime_hours = UptimeToHours(uptime_ms);
@@ -563,7 +563,7 @@ void TFormSettings::ResetHistory() {
   const HistoryRecord reset = ResetRecord(MomentNow(GetUpTimeMs()));
   SettingsFile file(SettingsFilePath());
   WriteHistory(file, reset);
-  file.WriteDate(kParameters, "FromDate", win::LocalNow());
+  file.WriteDate(kParameters, "FromDate", LocalNow());
   // A close before the next tick writes these zeros, not the totals from before.
   record_ = reset;
   new_from_date_.reset();

@@ -22,18 +22,6 @@ namespace wd::settings {
 
 class Panel;
 
-// Owns an image list.
-struct ImageListTraits {
-  static HIMAGELIST Null() { return nullptr; }
-  static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
-};
-using ImageList = win::Unique<HIMAGELIST, ImageListTraits>;
-struct IconTraits {
-  static HICON Null() { return nullptr; }
-  static void Close(HICON h) { ::DestroyIcon(h); }
-};
-using Icon = win::Unique<HICON, IconTraits>;
-
 // Runs on the dialog's time client before the dialog synchronises the clock (tests put
 // their own server, clock reader and clock setter in); empty for none.
 void SetSntpSetupForTesting(std::function<void(net::TIdSNTP&)> setup);
@@ -87,8 +75,8 @@ class TFormSettings : public win::Window {
 
   UINT dpi_ = 96;
   win::GdiObject dialog_font_, page_font_, stats_label_font_, stats_text_font_;
-  ImageList tab_images_;
-  Icon icon_big_, icon_small_, glyph_ok_, glyph_close_, glyph_cancel_;
+  win::ImageList tab_images_;
+  win::Icon icon_big_, icon_small_, glyph_ok_, glyph_close_, glyph_cancel_;
   std::unique_ptr<Panel> panel4_, panel1_;
   std::unique_ptr<net::TIdSNTP> id_sntp1_;
   std::unique_ptr<win::Timer> timer1_;

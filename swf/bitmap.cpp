@@ -2,13 +2,11 @@
 
 #include <zlib.h>
 
-#include <csetjmp>
-#include <cstdio>
+#include <bit>
 #include <cstring>
 #include <string>
 
-#include <jpeglib.h>
-
+#include "common/jpeg.h"
 #include "swf/error.h"
 #include "swf/reader.h"
 
@@ -62,20 +60,6 @@ std::vector<uint8_t> inflateZlib(std::span<const uint8_t> data, size_t maxSize, 
 
 namespace {
 
-struct JpegErr {
-  jpeg_error_mgr mgr;
-  jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void jpegErrorExit(j_common_ptr cinfo) {
-  auto* e = reinterpret_cast<JpegErr*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, e->message);
-  longjmp(e->jump, 1);
-}
-
-void jpegSilence(j_common_ptr, int) {}
-
 // Older movies wrap streams in an extra end-of-image/start-of-image pair; it never
 // occurs inside entropy-coded data (0xFF is stuffed there), so dropping it is safe.
 std::vector<uint8_t> cleanJpeg(std::span<const uint8_t> d) {
@@ -92,71 +76,27 @@ std::vector<uint8_t> cleanJpeg(std::span<const uint8_t> d) {
   return out;
 }
 
-// Plain C-style body: nothing with a destructor lives across the setjmp.
-bool jpegDecodeInto(const uint8_t* tables, size_t tablesSize, const uint8_t* data, size_t dataSize,
-                    Bitmap* out, char* message) {
-  jpeg_decompress_struct cinfo;
-  JpegErr err;
-  cinfo.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = jpegErrorExit;
-  err.mgr.emit_message = jpegSilence;
-  err.message[0] = 0;
-  JSAMPLE* volatile row = nullptr;
-  if (setjmp(err.jump)) {
-    std::snprintf(message, JMSG_LENGTH_MAX, "%s", err.message);
-    jpeg_destroy_decompress(&cinfo);
-    std::free(row);
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  if (tablesSize > 0) {
-    jpeg_mem_src(&cinfo, const_cast<unsigned char*>(tables),
-                 static_cast<unsigned long>(tablesSize));
-    jpeg_read_header(&cinfo, FALSE);
-  }
-  jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(dataSize));
-  jpeg_read_header(&cinfo, TRUE);
-  if (uint64_t{cinfo.image_width} * cinfo.image_height > kMaxBitmapPixels) {
-    std::strcpy(message, "image too large");
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  cinfo.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&cinfo);
-  uint64_t w = cinfo.output_width, h = cinfo.output_height;
-  if (w == 0 || h == 0 || w * h > kMaxBitmapPixels || cinfo.output_components != 3) {
-    std::strcpy(message, "unsupported image");
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  out->width = static_cast<int>(w);
-  out->height = static_cast<int>(h);
-  out->pixels.assign(w * h, 0xFF000000u);
-  row = static_cast<JSAMPLE*>(std::malloc(w * 3));
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW rows[1] = {row};
-    unsigned y = cinfo.output_scanline;
-    if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
-    uint32_t* dst = out->pixels.data() + static_cast<size_t>(y) * w;
-    for (size_t x = 0; x < w; ++x)
-      dst[x] = packRGBA(row[3 * x], row[3 * x + 1], row[3 * x + 2], 255);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  std::free(row);
-  return true;
-}
-
 }  // namespace
+
+static_assert(std::endian::native == std::endian::little, "RGBA bytes are read as one uint32");
 
 Bitmap decodeJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> data) {
   std::vector<uint8_t> t = cleanJpeg(tables), d = cleanJpeg(data);
   if (d.empty()) throw FormatError("JPEG data is empty");
-  Bitmap bm;
-  char message[JMSG_LENGTH_MAX] = {};
-  if (!jpegDecodeInto(t.data(), t.size(), d.data(), d.size(), &bm, message)) {
-    throw FormatError(std::string("JPEG data is corrupt: ") + message);
+  JpegPixels pixels;
+  JpegFailure failure;
+  if (!DecodeJpegPixels(d, JpegPixelOrder::kRgba, pixels, failure, t, kMaxBitmapPixels)) {
+    throw FormatError("JPEG data is corrupt: " + failure.message);
   }
+  if (pixels.width == 0 || pixels.height == 0) {
+    throw FormatError("JPEG data is corrupt: unsupported image");
+  }
+  // Opaque RGBA bytes are the premultiplied r | g << 8 | b << 16 | a << 24 of a Bitmap.
+  Bitmap bm;
+  bm.width = pixels.width;
+  bm.height = pixels.height;
+  bm.pixels.resize(pixels.bytes.size() / 4);
+  std::memcpy(bm.pixels.data(), pixels.bytes.data(), pixels.bytes.size());
   return bm;
 }
 

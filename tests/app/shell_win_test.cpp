@@ -30,7 +30,7 @@ class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
     app().Reset();
-    app().SetMessageBoxFunction(
+    app().SetMessageBoxForTesting(
         [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
           shown_.push_back({owner, text, caption, flags});
           return IDOK;

@@ -40,23 +40,9 @@ fail() {
   exit 1
 }
 
-# start_display [Xvfb screen arguments...]: a free display number, Xvfb on it.
+# start_display [Xvfb screen arguments...]: Xvfb on a display number of its own.
 start_display() {
-  local n
-  for n in $(seq 90 190); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -nolisten tcp "$@" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  fail "no Xvfb display could be started"
+  wd_xvfb_start "$work/xvfb.log" "$@" || fail "no Xvfb display could be started"
 }
 
 # start_wine: a copy of the project's prefix with a wineserver of its own, started

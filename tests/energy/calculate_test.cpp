@@ -6,6 +6,7 @@
 #include <random>
 
 #include "common/errors.h"
+#include "common/local_clock.h"
 #include "energy/uptime.h"
 #include "test_support.h"
 

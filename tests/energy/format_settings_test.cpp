@@ -87,7 +87,7 @@ TEST(Figures, ThreeDecimalsWithTheUsersSeparator) {
   SetFormatSettingsForTesting(Comma());
   EXPECT_EQ(FormatFigure(24), "24,000");
   EXPECT_EQ(FormatShortDate(EncodeDate(2024, 3, 5) + 0.75), "05.03.2024");
-  ClearFormatSettingsForTesting();
+  SetFormatSettingsForTesting(std::nullopt);
 }
 
 TEST(DateText, ShortDateForms) {

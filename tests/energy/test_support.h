@@ -65,7 +65,7 @@ class TempFolderTest : public ::testing::Test {
   }
   void TearDown() override {
     SetProgramFolderForTesting("");
-    ClearFormatSettingsForTesting();
+    SetFormatSettingsForTesting(std::nullopt);
     std::error_code ec;
     std::filesystem::remove_all(folder_path_, ec);
   }

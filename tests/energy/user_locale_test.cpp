@@ -16,7 +16,7 @@ class UserLocaleTest : public test::TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    ClearFormatSettingsForTesting();  // the real user settings
+    SetFormatSettingsForTesting(std::nullopt);  // the real user settings
   }
   std::string Expected() const {
     const char* v = std::getenv("WD_EXPECT_LOCALE");

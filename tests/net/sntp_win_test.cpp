@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/local_clock.h"
 #include "net/clock.h"
 #include "net/net_errors.h"
 #include "net/ntp.h"
@@ -159,7 +160,7 @@ std::string MakeReply(const ReplyFields& f) {
 
 // A server whose clock runs `ahead_ms` ahead of ours, holding each request 1 ms.
 ReplyFields AheadBy(const std::string& request, std::int64_t ahead_ms) {
-  const NtpTimestamp now = EncodeNtpTimestamp(ReadLocalClock());
+  const NtpTimestamp now = EncodeNtpTimestamp(LocalNow());
   return {0x24, 2, TransmitOf(request), PlusMs(now, ahead_ms), PlusMs(now, ahead_ms + 1)};
 }
 
@@ -175,13 +176,26 @@ struct ClockRecorder {
   }
 };
 
+// The clock readings a scripted test gives, one per reading.
+std::vector<DateTime> g_readings;
+std::size_t g_next_reading = 0;
+DateTime ScriptedClock() {
+  return g_readings.at(g_next_reading++);
+}
+
 class SntpTest : public ::testing::Test {
  protected:
   SntpTest() {
     client_.SetHost("127.0.0.1");
     client_.SetPort(server_.port());
     client_.SetReceiveTimeout(2000);
-    client_.SetClockSetter(recorder_.setter());
+    SetClockSetterForTesting(recorder_.setter());
+  }
+  ~SntpTest() override {
+    SetClockSetterForTesting(nullptr);
+    SetLocalClockForTesting(nullptr);
+    SetUtcBiasForTesting(nullptr);
+    SetRandomForTesting(nullptr);
   }
   FakeServer server_;
   TIdSNTP client_;
@@ -206,7 +220,7 @@ TEST_F(SntpTest, GoodReplySetsTheClockToNowPlusTheOffset) {
     return std::vector<Outgoing>{{MakeReply(AheadBy(req, 10000))}};
   });
   ASSERT_TRUE(client_.SynchronizeClock());
-  const DateTime after = ReadLocalClock();
+  const DateTime after = LocalNow();
   ASSERT_EQ(recorder_.set_to.size(), 1u);
   EXPECT_NEAR((recorder_.set_to[0] - after) / kSecond, 10.0, 0.05);
   EXPECT_NEAR(client_.ClockOffset() / kSecond, 10.0, 0.05);
@@ -237,11 +251,11 @@ TEST_F(SntpTest, ScriptedClockShowsTheDelayAndTheSettingTime) {
   const double bias = -480.0 / 1440.0;  // UTC+8
   const DateTime t1 = 45000.5;          // 2023-03-15 12:00:00.000 local
   ASSERT_EQ(DecodeNtpTimestamp(EncodeNtpTimestamp(t1, bias), bias), t1);
-  std::vector<DateTime> readings = {t1, t1 + 0.101 * kSecond, t1 + 0.500 * kSecond};
-  std::size_t next = 0;
-  client_.SetClockReader([&] { return readings.at(next++); });
-  client_.SetBiasReader([&] { return bias; });
-  client_.SetRandomSource([] { return 0x1234u; });
+  g_readings = {t1, t1 + 0.101 * kSecond, t1 + 0.500 * kSecond};
+  g_next_reading = 0;
+  SetLocalClockForTesting(&ScriptedClock);
+  SetUtcBiasForTesting([&] { return bias; });
+  SetRandomForTesting([] { return 0x1234u; });
   server_.Respond([](const std::string& req) {
     const NtpTimestamp sent = TransmitOf(req);
     return std::vector<Outgoing>{
@@ -249,7 +263,7 @@ TEST_F(SntpTest, ScriptedClockShowsTheDelayAndTheSettingTime) {
   });
 
   ASSERT_TRUE(client_.SynchronizeClock());
-  EXPECT_EQ(next, 3u);
+  EXPECT_EQ(g_next_reading, 3u);
   EXPECT_EQ(TransmitOf(server_.requests().at(0)).fraction,
             ScrambleSubMillisecond(EncodeNtpTimestamp(t1, bias).fraction, 0x1234u));
   EXPECT_NEAR((client_.OriginTime() - t1) / kSecond, 0, 1e-5);
@@ -285,7 +299,7 @@ TEST_F(SntpTest, UnusableRepliesGiveFalseAndLeaveTheirValues) {
     });
     EXPECT_FALSE(client_.SynchronizeClock()) << c.what;
     // The results hold this reply all the same.
-    EXPECT_NEAR((client_.ServerReceiveTime() - ReadLocalClock()) / kSecond, ahead_s, 0.5) << c.what;
+    EXPECT_NEAR((client_.ServerReceiveTime() - LocalNow()) / kSecond, ahead_s, 0.5) << c.what;
     EXPECT_NEAR(client_.OriginTime(),
                 DecodeNtpTimestamp(TransmitOf(server_.requests().back()), LocalUtcBias()), 1e-12)
         << c.what;
@@ -388,7 +402,7 @@ TEST_F(SntpTest, StrangersAndWrongEchoesAreIgnoredAndTheGenuineReplyIsUsed) {
   ASSERT_TRUE(client_.SynchronizeClock());
   EXPECT_NEAR(client_.ClockOffset() / kSecond, 10.0, 0.05);
   ASSERT_EQ(recorder_.set_to.size(), 1u);
-  EXPECT_NEAR((recorder_.set_to[0] - ReadLocalClock()) / kSecond, 10.0, 0.05);
+  EXPECT_NEAR((recorder_.set_to[0] - LocalNow()) / kSecond, 10.0, 0.05);
 }
 
 TEST_F(SntpTest, OnlyStrangersMeansNoReplyAndTheClockStaysAlone) {
@@ -520,16 +534,19 @@ TEST(ChronyServer, ReplyOfARealServerIsAccepted) {
     EXPECT_DOUBLE_EQ(LocalUtcBias() * 1440.0, std::atof(minutes));
   }
   ClockRecorder recorder;
+  SetClockSetterForTesting(recorder.setter());
+  struct Restore {
+    ~Restore() { SetClockSetterForTesting(nullptr); }
+  } restore;
   TIdSNTP client;
   client.SetHost("127.0.0.1");
   client.SetPort(std::atoi(port));
-  client.SetClockSetter(recorder.setter());
   // Every exchange must be accepted. The first one under Wine is slow on one leg, so a
   // busy machine may skew it: judge the exchange with the shortest round trip of a few,
   // as any NTP client would.
   double offset_ms = 0, delay_ms = 1e9;
   for (int i = 0; i < 5 && delay_ms > 5; ++i) {
-    const DateTime before = ReadLocalClock();
+    const DateTime before = LocalNow();
     ASSERT_TRUE(client.SynchronizeClock()) << i;
     ASSERT_EQ(recorder.set_to.size(), static_cast<std::size_t>(i + 1));
     // The time to set is the clock of the moment, give or take the offset.

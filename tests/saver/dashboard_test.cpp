@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace wd {
+namespace wd::saver {
 namespace {
 
 RingValues AfterTicks(int ticks) {
@@ -128,8 +128,8 @@ TEST(UptimeClockTexts, ShowThreeDecimalsWithTheUsersSeparator) {
   t = UptimeClockTextsAt(3'723'456);
   EXPECT_EQ(t.seconds, "3,456");
   EXPECT_EQ(t.minutes, "2,058");
-  ClearFormatSettingsForTesting();
+  SetFormatSettingsForTesting(std::nullopt);
 }
 
 }  // namespace
-}  // namespace wd
+}  // namespace wd::saver

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "common/errors.h"
+#include "common/local_clock.h"
 #include "energy/calculate.h"
 #include "energy/format_settings.h"
 #include "energy/settings_file.h"
@@ -37,10 +38,11 @@ class DashboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
     app().Reset();
-    app().SetMessageBoxFunction([this](HWND, const std::wstring& text, const std::wstring&, UINT) {
-      shown_.push_back(text);
-      return IDOK;
-    });
+    app().SetMessageBoxForTesting(
+        [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
+          shown_.push_back(text);
+          return IDOK;
+        });
     folder_ = std::filesystem::temp_directory_path() / "wattdial-dashboard-test";
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
@@ -54,8 +56,8 @@ class DashboardTest : public ::testing::Test {
     app().Reset();
     SetTickCountForTesting(nullptr);
     SetLocalClockForTesting(nullptr);
-    ClearFormatSettingsForTesting();
-    SetProgramFolderForTesting(SystemProgramFolder());
+    SetFormatSettingsForTesting(std::nullopt);
+    SetProgramFolderForTesting("");
     std::filesystem::remove_all(folder_);
   }
   static win::Application& app() { return win::Application::Instance(); }

@@ -10,7 +10,7 @@
 #include <numbers>
 #include <vector>
 
-namespace wd {
+namespace wd::saver {
 namespace {
 
 constexpr int kSize = 600;
@@ -219,4 +219,4 @@ TEST_F(GdiPlusTest, InvalidDeviceContextDrawsNothing) {
 }
 
 }  // namespace
-}  // namespace wd
+}  // namespace wd::saver

@@ -11,7 +11,7 @@
 
 #include <jpeglib.h>
 
-namespace wd {
+namespace wd::saver {
 namespace {
 
 // Encodes a picture with libjpeg's own compressor, so the decoder is checked
@@ -115,4 +115,4 @@ TEST(DecodeJpeg, ReadsTheStoredBackgroundPicture) {
 }
 
 }  // namespace
-}  // namespace wd
+}  // namespace wd::saver

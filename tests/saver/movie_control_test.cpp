@@ -17,11 +17,15 @@
 
 #include "platform/application.h"
 #include "platform/text.h"
+#include "saver/layout.h"
 #include "saver/movie_control.h"
 #include "swf/player.h"
 
 namespace wd::saver {
 namespace {
+
+// What the control shows where it has no movie.
+constexpr COLORREF kMovieBackdrop = kBackdrop.colorref();
 
 // A plain window that records the pointer events reaching it.
 class RecordingParent : public win::Window {
@@ -98,7 +102,7 @@ class MovieControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     win::Application::Instance().Reset();
-    win::Application::Instance().SetMessageBoxFunction(
+    win::Application::Instance().SetMessageBoxForTesting(
         [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
           boxes_.push_back(text);
           return IDOK;

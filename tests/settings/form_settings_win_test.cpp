@@ -12,6 +12,7 @@
 #include "common/errors.h"
 #include "energy/settings_file.h"
 #include "energy/uptime.h"
+#include "net/clock.h"
 #include "platform/application.h"
 #include "platform/text.h"
 #include "settings/control_ids.h"
@@ -47,15 +48,18 @@ class FormSettingsTest : public test::TempFolderTest {
     TempFolderTest::SetUp();
     win::Application::Instance().Reset();
     win::Application::Instance().SetTitle(L"WattDial");
-    win::Application::Instance().SetMessageBoxFunction(
+    win::Application::Instance().SetMessageBoxForTesting(
         [this](HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
           boxes_.push_back({win::Narrow(text), win::Narrow(caption), flags});
           return answer_;
         });
     SetTickCountForTesting([] { return static_cast<uint32_t>(5760000); });  // 1 h 36 min
     SetSntpSetupForTesting(nullptr);
+    // No test sets the computer's clock.
+    net::SetClockSetterForTesting([](DateTime) { return true; });
   }
   void TearDown() override {
+    net::SetClockSetterForTesting(nullptr);
     SetTickCountForTesting(nullptr);
     SetSntpSetupForTesting(nullptr);
     win::Application::Instance().Reset();
@@ -283,7 +287,6 @@ TEST_F(FormSettingsTest, TimeSyncShowsItsFailureAndDropsItsErrors) {
   SetSntpSetupForTesting([](net::TIdSNTP& sntp) {
     sntp.SetPort(9);  // discard: nothing replies
     sntp.SetReceiveTimeout(300);
-    sntp.SetClockSetter([](DateTime) { return true; });
   });
   auto shown = [](HWND c) { return (::GetWindowLongPtrW(c, GWL_STYLE) & WS_VISIBLE) != 0; };
   {

@@ -1,10 +1,11 @@
-#include "platform/local_clock.h"
-
+// The local clock of Windows.
 #include <windows.h>
 
-namespace wd::win {
+#include "common/local_clock.h"
 
-DateTime LocalNow() {
+namespace wd {
+
+DateTime SystemLocalNow() {
   SYSTEMTIME st;
   ::GetLocalTime(&st);
   CalendarTime t;
@@ -19,4 +20,4 @@ DateTime LocalNow() {
   return EncodeDateTime(t);
 }
 
-}  // namespace wd::win
+}  // namespace wd

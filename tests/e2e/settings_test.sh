@@ -3,7 +3,7 @@
 # messages only (dialog_driver.exe): the defaults, what each button writes, a number
 # that does not convert, the statistics page and its reset, and the time sync against
 # a real chronyd on 127.0.0.1:123 and against nothing. Screenshots of both pages go to
-# build/screenshots/ (settings.png, statistics.png, settings-150.png).
+# build/screenshots/ (settings.png, statistics.png, settings-150.png, settings-200.png).
 #
 # usage: settings_test.sh WattDial.scr dialog_driver.exe
 source "$(dirname "$0")/lib.sh"
@@ -166,17 +166,20 @@ expect "網路校時失敗 with no server" "$(drv visible $FAILS)" 1
 drv click $OK
 closed
 
-# At 150 % (Wine reads the system DPI when its processes start) the dialog scales.
-run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
-wd_wine_start "$locale"
+# At 150 % and 200 % (Wine reads the system DPI when its processes start) it scales.
 sed -i 's/^AutoSNTP=1/AutoSNTP=0/' "$ini"
-open_dialog
-expect "client area at 144 DPI" "$(drv client)" "951 486"
-sleep 0.5
-shot settings-150.png
-drv click $OK
-closed
+for scaled in "144 951 486 settings-150.png" "192 1268 648 settings-200.png"; do
+  read -r dpi width height picture <<<"$scaled"
+  run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wd_wine_start "$locale"
+  open_dialog
+  expect "client area at $dpi DPI" "$(drv client)" "$width $height"
+  sleep 0.5
+  shot "$picture"
+  drv click $OK
+  closed
+done
 
 echo "settings: defaults, OK, Cancel, a bad number, statistics, reset and time sync behave"

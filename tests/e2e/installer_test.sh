@@ -7,7 +7,8 @@
 # keeps the INI. Then, one case each: no saver before, a saver chosen since, and
 # /REMOVESETTINGS.
 source "$(dirname "$0")/lib.sh"
-setup_exe=${2:?usage: $0 WattDial.scr WattDial-Setup.exe}
+# The installer the same Windows tree made, unless named.
+setup_exe=${2:-$(dirname "$scr_source")/../installer/WattDial-Setup.exe}
 [ -f "$setup_exe" ] || fail "no installer at $setup_exe (build the target installer)"
 version=$(sed -n 's/^#define WD_VERSION_TEXT "\(.*\)"$/\1/p' "$root/resources/version.h")
 

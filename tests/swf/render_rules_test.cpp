@@ -4,13 +4,11 @@
 // cannot be decoded. Each movie is built here and its pixels worked out from the rule.
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
-
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "swf/player.h"
+#include "tests/common/jpeg_encoder.h"
 #include "tests/swf/swf_builder.h"
 
 using namespace wd::swf;
@@ -335,31 +333,10 @@ TEST(SwfRenderRules, ColourTransformAddTermsChangeAlpha) {
 // ---- JPEG pictures with alpha ----
 
 std::vector<uint8_t> encodeJpeg(int w, int h, Colour c) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = w;
-  info.image_height = h;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 100, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<uint8_t> row;
-  for (int x = 0; x < w; ++x) row.insert(row.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&info, &r, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  std::vector<uint8_t> samples;
+  for (int i = 0; i < w * h; ++i)
+    samples.insert(samples.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+  return wd::test::EncodeJpeg(w, h, 3, samples, 100);
 }
 
 std::vector<uint8_t> defineBitsJpeg3(uint16_t id, const std::vector<uint8_t>& jpeg,

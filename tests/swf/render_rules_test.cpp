@@ -138,6 +138,37 @@ TEST(SwfRenderRules, StrokeWidthScalesWithTheShapeAndNeverFallsBelowOnePixel) {
   }
 }
 
+TEST(SwfRenderRules, StrokesThatDoNotScaleLeaveOutTheirAxis) {
+  struct Case {
+    const char* name;
+    bool noHScale, noVScale;
+    int sx, sy;
+    int firstRow, lastRow;
+  };
+  // A 2 px line, centre at y = 20.25 px, as thick all along: its width scales with the
+  // geometric mean of the scales it keeps (4 px for 4 x 1, 2 px when the 4 is left out).
+  const std::vector<Case> cases = {
+      {"scales both ways, 4 x 1", false, false, 4, 1, 18, 21},
+      {"scales both ways, 4 x 4", false, false, 4, 4, 16, 23},
+      {"no horizontal scale, 4 x 1", true, false, 4, 1, 19, 20},
+      {"no horizontal scale, 1 x 4", true, false, 1, 4, 18, 21},
+      {"no vertical scale, 1 x 4", false, true, 1, 4, 19, 20},
+      {"no vertical scale, 4 x 1", false, true, 4, 1, 18, 21},
+      {"no scale, 4 x 4", true, true, 4, 4, 19, 20},
+  };
+  for (const Case& c : cases) {
+    auto bytes =
+        movie(48, 48,
+              {background(255, 255, 255),
+               polylineShape(1, {{0, 0}, {400, 0}}, 40, {0, 0, 0, 255}, c.noHScale, c.noVScale),
+               placeScaledXY(1, 1, c.sx << 16, c.sy << 16, 20, 405), showFrame()});
+    auto px = renderMovie(bytes);
+    auto [first, last] = darkRows(px, 48, 48, 10);
+    EXPECT_EQ(first, c.firstRow) << c.name;
+    EXPECT_EQ(last, c.lastRow) << c.name;
+  }
+}
+
 TEST(SwfRenderRules, StronglyScaledShapesKeepTheirEdgesExact) {
   // A triangle with its corners millions of pixels away: only its edge y = 30 + (x - 50) / 2
   // crosses the 100 x 60 stage, and the pixels above it are filled.

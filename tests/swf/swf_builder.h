@@ -276,10 +276,12 @@ inline std::vector<uint8_t> curvedShape(uint16_t id,
 }
 
 // DefineShape4 of a single open polyline through `points` (twips), stroked with a line
-// of the given width (twips) and colour, caps and joins none/bevel (square ends).
+// of the given width (twips) and colour, caps and joins none/bevel (square ends),
+// optionally one that does not scale horizontally or vertically.
 inline std::vector<uint8_t> polylineShape(uint16_t id,
                                           const std::vector<std::array<int32_t, 2>>& points,
-                                          uint16_t width, std::initializer_list<uint8_t> rgba) {
+                                          uint16_t width, std::initializer_list<uint8_t> rgba,
+                                          bool noHScale = false, bool noVScale = false) {
   BitWriter w;
   w.u16(id);
   writeRect(w, -width, 40000, -width, 40000);
@@ -291,7 +293,9 @@ inline std::vector<uint8_t> polylineShape(uint16_t id,
   w.ubits(1, 2);  // start cap none
   w.ubits(1, 2);  // bevel join
   w.ubits(0, 1);  // no fill
-  w.ubits(0, 3);  // scaling and hinting flags
+  w.ubits(noHScale, 1);
+  w.ubits(noVScale, 1);
+  w.ubits(0, 1);  // pixel hinting
   w.ubits(0, 5);
   w.ubits(0, 1);  // close
   w.ubits(1, 2);  // end cap none
@@ -339,15 +343,16 @@ struct ColourTransform {
   std::array<int32_t, 4> add{0, 0, 0, 0};
 };
 
-// PlaceObject2 of a new object with a uniform scale (16.16), a translation and,
-// optionally, a colour transform.
-inline std::vector<uint8_t> placeScaled(uint16_t depth, uint16_t id, int32_t scale, int32_t tx,
-                                        int32_t ty, std::optional<ColourTransform> cx = {}) {
+// PlaceObject2 of a new object with scales (16.16), a translation and, optionally, a
+// colour transform.
+inline std::vector<uint8_t> placeScaledXY(uint16_t depth, uint16_t id, int32_t sx, int32_t sy,
+                                          int32_t tx, int32_t ty,
+                                          std::optional<ColourTransform> cx = {}) {
   BitWriter w;
   w.u8((cx ? 0x08 : 0) | 0x04 | 0x02);
   w.u16(depth);
   w.u16(id);
-  writeMatrix(w, tx, ty, scale, scale);
+  writeMatrix(w, tx, ty, sx, sy);
   if (cx) {
     std::initializer_list<int32_t> all = {cx->mult[0], cx->mult[1], cx->mult[2], cx->mult[3],
                                           cx->add[0],  cx->add[1],  cx->add[2],  cx->add[3]};
@@ -360,6 +365,12 @@ inline std::vector<uint8_t> placeScaled(uint16_t depth, uint16_t id, int32_t sca
     w.align();
   }
   return tag(26, w.bytes);
+}
+
+// The same with one scale for both axes.
+inline std::vector<uint8_t> placeScaled(uint16_t depth, uint16_t id, int32_t scale, int32_t tx,
+                                        int32_t ty, std::optional<ColourTransform> cx = {}) {
+  return placeScaledXY(depth, id, scale, scale, tx, ty, cx);
 }
 
 inline std::vector<uint8_t> removeDepth(uint16_t depth) {

@@ -355,7 +355,10 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
 void Renderer::fillPath(const Surface& s, const FillStyle& fill, FillRule rule,
                         const DrawParams& p) {
   if (raster_.empty()) return;
-  auto paint = makePaint(movie_, fill, p.matrix, p.cxform, aa_);
+  // A clip layer takes only the outline of its fills: one whose paint is missing (a
+  // bitmap left out, a singular gradient matrix) clips all the same.
+  std::unique_ptr<Paint> paint = s.mask ? std::make_unique<SolidPaint>(RGBA{})
+                                        : makePaint(movie_, fill, p.matrix, p.cxform, aa_);
   if (!paint) return;
   Compositor comp(s, paint.get(), p.clip);
   raster_.fill(rule, comp, budget_);

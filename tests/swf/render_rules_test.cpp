@@ -430,6 +430,16 @@ TEST(SwfRenderRules, ABrokenOrHugeImageIsLeftOutAndTheRestPlays) {
   auto px = renderMovie(bytes);
   expectColour(px, 20, 5, 5, kWhite, 0, "fill of the broken image");
   expectColour(px, 20, 15, 5, {255, 0, 0}, 0, "the rest of the movie");
+
+  // As a clip layer the shape filled with the missing image still clips by its outline.
+  auto clipped = movie(20, 10,
+                       {background(255, 255, 255), tag(21, junkJpeg),
+                        rectShapeWith(4, 0, 0, 200, 200, bitmapFill(1, 20 << 16, 0x43)),
+                        rectShape(5, 0, 0, 400, 200, {255, 0, 0, 255}), place(1, 4, 0, 0, false, 2),
+                        place(2, 5), showFrame()});
+  auto cpx = renderMovie(clipped);
+  expectColour(cpx, 20, 5, 5, {255, 0, 0}, 0, "inside the clip");
+  expectColour(cpx, 20, 15, 5, kWhite, 0, "outside the clip");
 }
 
 }  // namespace

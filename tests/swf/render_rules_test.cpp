@@ -309,6 +309,23 @@ TEST(SwfRenderRules, ClipsInSpritesMeetTheClipsAroundThem) {
   expectColour(px, 40, 2, 15, {0, 255, 0}, 0, "above the root's clip depth");
 }
 
+TEST(SwfRenderRules, ClipLayersInsideAClipLayerJoinItsRegion) {
+  // Depth 1 clips depth 2 by a sprite holding a clip layer (x 0..10 px) over a rectangle
+  // (x 20..30 px). One clip region at a time: the inner clip layer clips nothing, and
+  // the region is both shapes.
+  auto bytes = movie(40, 10,
+                     {background(255, 255, 255), rectShape(1, 0, 0, 200, 200, {0, 0, 0, 255}),
+                      rectShape(2, 400, 0, 600, 200, {0, 0, 0, 255}),
+                      rectShape(3, 0, 0, 800, 200, {255, 0, 0, 255}),
+                      sprite(10, 1, {place(1, 1, 0, 0, false, 2), place(2, 2), showFrame()}),
+                      place(1, 10, 0, 0, false, 2), place(2, 3), showFrame()});
+  auto px = renderMovie(bytes);
+  expectColour(px, 40, 5, 5, {255, 0, 0}, 0, "inner clip layer's shape");
+  expectColour(px, 40, 25, 5, {255, 0, 0}, 0, "the rectangle it would have clipped");
+  expectColour(px, 40, 15, 5, kWhite, 0, "between them");
+  expectColour(px, 40, 35, 5, kWhite, 0, "right of both");
+}
+
 // ---- Colour transforms that change alpha ----
 
 TEST(SwfRenderRules, ColourTransformAddTermsChangeAlpha) {

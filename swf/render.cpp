@@ -77,6 +77,8 @@ class GradientPaint final : public Paint {
         focal_(f.gradient.focal),
         inv_(inverse) {
     std::vector<GradientStop> stops = f.gradient.stops;
+    // A gradient without stops paints opaque black, as Flash Player shows it.
+    if (stops.empty()) stops.push_back({0, RGBA{0, 0, 0, 255}});
     for (auto& s : stops) s.color = cx.apply(s.color);
     bool linear = f.gradient.interpolation == Interpolation::Linear;
     // Colours at the 256 ratios, as Flash Player tabulates them: each stop takes the

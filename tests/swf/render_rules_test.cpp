@@ -82,7 +82,8 @@ TEST(SwfRenderRules, GradientStopsEachTakeAnEntryOfTheRamp) {
        {{0, red}, {255, green}, {255, blue}},
        {{128, {127, 128, 0}}, {255, {0, 255, 0}}}},
       {"one stop", {{100, yellow}}, {{0, {255, 255, 0}}, {255, {255, 255, 0}}}},
-      {"no stops", {}, {{0, kWhite}, {128, kWhite}, {255, kWhite}}},
+      // Nothing to blend: opaque black.
+      {"no stops", {}, {{0, {0, 0, 0}}, {128, {0, 0, 0}}, {255, {0, 0, 0}}}},
   };
   for (const GradientCase& c : cases) {
     auto bytes =

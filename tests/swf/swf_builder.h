@@ -229,6 +229,19 @@ inline std::function<void(BitWriter&)> bitmapFill(uint16_t bitmapId, int32_t sca
   };
 }
 
+// The style-change record that starts a path: moves to `at` and sets one style index
+// (flags 0x05: fill 1, 0x09: line) to `style`, in a 1-bit field.
+inline void writeStart(BitWriter& w, uint32_t flags, const std::array<int32_t, 2>& at,
+                       uint32_t style) {
+  w.ubits(0, 1);
+  w.ubits(flags, 5);
+  int n = bitsFor({at[0], at[1]});
+  w.ubits(n, 5);
+  w.sbits(at[0], n);
+  w.sbits(at[1], n);
+  w.ubits(style, 1);
+}
+
 // DefineShape3 of one closed path of quadratic curves through `anchors` (twips), each
 // curve bending towards the control point given for it: solid fill 1 on its right.
 inline std::vector<uint8_t> curvedShape(uint16_t id,
@@ -249,13 +262,7 @@ inline std::vector<uint8_t> curvedShape(uint16_t id,
   w.u8(0);
   w.ubits(1, 4);  // fill bits
   w.ubits(0, 4);
-  w.ubits(0, 1);
-  w.ubits(0x05, 5);  // fill1 moveTo
-  int n = bitsFor({anchors[0][0], anchors[0][1]});
-  w.ubits(n, 5);
-  w.sbits(anchors[0][0], n);
-  w.sbits(anchors[0][1], n);
-  w.ubits(1, 1);
+  writeStart(w, 0x05, anchors[0], 1);  // fill1
   for (size_t i = 0; i < anchors.size(); ++i) {
     const auto& a = anchors[i];
     const auto& b = anchors[(i + 1) % anchors.size()];
@@ -300,15 +307,9 @@ inline std::vector<uint8_t> polylineShape(uint16_t id,
   w.ubits(0, 1);  // close
   w.ubits(1, 2);  // end cap none
   for (uint8_t c : rgba) w.u8(c);
-  w.ubits(0, 4);  // fill bits
-  w.ubits(1, 4);  // line bits
-  w.ubits(0, 1);
-  w.ubits(0x09, 5);  // line moveTo
-  int n = bitsFor({points[0][0], points[0][1]});
-  w.ubits(n, 5);
-  w.sbits(points[0][0], n);
-  w.sbits(points[0][1], n);
-  w.ubits(1, 1);
+  w.ubits(0, 4);                      // fill bits
+  w.ubits(1, 4);                      // line bits
+  writeStart(w, 0x09, points[0], 1);  // line
   for (size_t i = 1; i < points.size(); ++i) {
     int32_t dx = points[i][0] - points[i - 1][0], dy = points[i][1] - points[i - 1][1];
     int nb = std::max(bitsFor({dx, dy}), 2);

@@ -199,42 +199,19 @@ class MovieLoader {
         jpegTables_.assign(d.begin(), d.end());
         break;
       }
-      case kDefineBits: {
-        uint16_t id = body.u16();
-        define(id, decodeJpeg(asSpan(jpegTables_), body.rest()));
-        break;
-      }
-      case kDefineBitsJpeg2: {
-        uint16_t id = body.u16();
-        define(id, decodeImage(body.rest()));
-        break;
-      }
+      case kDefineBits:
+      case kDefineBitsJpeg2:
       case kDefineBitsJpeg3:
-      case kDefineBitsJpeg4: {
-        uint16_t id = body.u16();
-        uint32_t alphaOffset = body.u32();
-        if (code == kDefineBitsJpeg4) body.u16();  // deblocking filter strength
-        auto image = body.bytes(alphaOffset);
-        bool isJpeg = image.size() >= 2 && image[0] == 0xFF && image[1] == 0xD8;
-        Bitmap bm = decodeImage(image);
-        if (isJpeg && !body.atEnd()) {
-          size_t n = bm.pixels.size();
-          bool complete = false;
-          std::vector<uint8_t> alpha = inflateZlib(body.rest(), n, &complete);
-          if (alpha.size() == n) {
-            for (size_t i = 0; i < n; ++i) {
-              uint32_t p = bm.pixels[i];
-              bm.pixels[i] = premultiply(p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF, alpha[i]);
-            }
-          }
-        }
-        define(id, std::move(bm));
-        break;
-      }
+      case kDefineBitsJpeg4:
       case kDefineBitsLossless:
       case kDefineBitsLossless2: {
         uint16_t id = body.u16();
-        define(id, decodeLossless(body.rest(), code == kDefineBitsLossless ? 1 : 2));
+        // An image that is too large or broken is left out, as Flash Player leaves it:
+        // what it fills or where it is placed stays empty and the rest of the movie plays.
+        try {
+          define(id, readBitmap(code, body));
+        } catch (const FormatError&) {
+        }
         break;
       }
       case kDefineSprite: {
@@ -257,6 +234,44 @@ class MovieLoader {
       default:
         break;
     }
+  }
+
+  Bitmap readBitmap(uint16_t code, Reader& body) {
+    switch (code) {
+      case kDefineBits:
+        return decodeJpeg(asSpan(jpegTables_), body.rest());
+      case kDefineBitsJpeg2:
+        return decodeImage(body.rest());
+      case kDefineBitsLossless:
+      case kDefineBitsLossless2:
+        return decodeLossless(body.rest(), code == kDefineBitsLossless ? 1 : 2);
+      default:
+        break;
+    }
+    // DefineBitsJPEG3 and 4: the picture, then its alpha channel, zlib-packed, one
+    // byte a pixel. Only a JPEG picture takes it (also one behind the stray
+    // end/start-of-image pair older movies put first); an alpha channel that is corrupt
+    // or of the wrong size leaves the picture opaque.
+    uint32_t alphaOffset = body.u32();
+    if (code == kDefineBitsJpeg4) body.u16();  // deblocking filter strength
+    auto image = body.bytes(alphaOffset);
+    static const uint8_t kStrayPair[] = {0xFF, 0xD9, 0xFF, 0xD8};
+    bool isJpeg = (image.size() >= 2 && image[0] == 0xFF && image[1] == 0xD8) ||
+                  (image.size() >= 4 && std::memcmp(image.data(), kStrayPair, 4) == 0);
+    Bitmap bm = decodeImage(image);
+    if (!isJpeg || body.atEnd()) return bm;
+    size_t n = bm.pixels.size();
+    bool complete = false;
+    std::vector<uint8_t> alpha = inflateZlib(body.rest(), n, &complete);
+    if (alpha.size() != n) return bm;
+    // The JPEG holds the colours already multiplied by the alpha; where a movie's
+    // colour exceeds its alpha Flash Player clamps it to the alpha.
+    for (size_t i = 0; i < n; ++i) {
+      uint32_t p = bm.pixels[i], a = alpha[i];
+      bm.pixels[i] = packRGBA(std::min(p & 0xFF, a), std::min((p >> 8) & 0xFF, a),
+                              std::min((p >> 16) & 0xFF, a), a);
+    }
+    return bm;
   }
 
   Movie& movie_;

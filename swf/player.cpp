@@ -191,7 +191,10 @@ class Drawer {
       const uint8_t* curClip = masks.empty() ? clip : masks.back().coverage.data();
       Matrix im = m * inst->matrix;
       CXForm icx = cx * inst->cxform;
-      if (inst->clipDepth > 0) {
+      // Flash Player keeps one clip region at a time: inside a clip layer (a sprite used
+      // as one) the clip layers of the sprite clip nothing; their shapes join the region
+      // like the rest of its content.
+      if (inst->clipDepth > 0 && !target.mask) {
         Mask mask{inst->clipDepth,
                   std::vector<uint8_t>(size_t(surface_.width) * surface_.height, 0)};
         Surface ms{surface_.width, surface_.height, nullptr, mask.coverage.data()};

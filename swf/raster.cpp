@@ -8,7 +8,7 @@ namespace wd::swf {
 namespace {
 constexpr int kSubRows = 4;
 constexpr int kSubCols = 4;
-constexpr double kCoordLimit = 1e6;  // pixels; farther points are clamped
+constexpr double kCoordLimit = 1e15;  // pixels; farther points are clamped
 }  // namespace
 
 void Rasterizer::reset(int width, int height, bool antialias) {
@@ -31,6 +31,40 @@ void Rasterizer::addLine(double x0, double y0, double x1, double y1) {
   x1 = std::clamp(x1, -kCoordLimit, kCoordLimit);
   y0 = std::clamp(y0, -kCoordLimit, kCoordLimit);
   y1 = std::clamp(y1, -kCoordLimit, kCoordLimit);
+  if (y0 == y1) return;
+  // Only the rows of the surface are sampled: cut the line to them (a pixel of margin).
+  const double top = -1, bottom = height_ + 1.0;
+  if ((y0 < top && y1 < top) || (y0 > bottom && y1 > bottom)) return;
+  auto cutY = [&](double& x, double& y) {
+    double edge = y < top ? top : y > bottom ? bottom : y;
+    if (edge == y) return;
+    x = x0 + (x1 - x0) * ((edge - y0) / (y1 - y0));
+    y = edge;
+  };
+  double ax = x0, ay = y0, bx = x1, by = y1;
+  cutY(ax, ay);
+  cutY(bx, by);
+  // Left and right of the surface only the winding matters: the parts of the line out
+  // there become vertical lines on the margin, which keeps every sampled crossing
+  // exact however far a strongly scaled shape reaches (clamping the end points would
+  // tilt the line across the picture).
+  const double left = -1, right = width_ + 1.0;
+  double cuts[4] = {0, 0, 0, 0};
+  int n = 1;
+  for (double edge : {left, right}) {
+    if ((ax - edge) * (bx - edge) < 0) cuts[n++] = (edge - ax) / (bx - ax);
+  }
+  if (n == 3 && cuts[2] < cuts[1]) std::swap(cuts[1], cuts[2]);
+  cuts[n++] = 1;
+  for (int i = 0; i + 1 < n; ++i) {
+    double ta = cuts[i], tb = cuts[i + 1];
+    double pxa = ta == 0 ? ax : ax + (bx - ax) * ta, pya = ta == 0 ? ay : ay + (by - ay) * ta;
+    double pxb = tb == 1 ? bx : ax + (bx - ax) * tb, pyb = tb == 1 ? by : ay + (by - ay) * tb;
+    addEdge(std::clamp(pxa, left, right), pya, std::clamp(pxb, left, right), pyb);
+  }
+}
+
+void Rasterizer::addEdge(double x0, double y0, double x1, double y1) {
   if (y0 == y1) return;
   int dir = 1;
   if (y0 > y1) {

@@ -45,6 +45,8 @@ class Rasterizer {
     float x;
     int dir;
   };
+  // A line already cut to the surface and its margin.
+  void addEdge(double x0, double y0, double x1, double y1);
   void spanAA(float xa, float xb);
   void clearRow();
 

@@ -77,6 +77,8 @@ class GradientPaint final : public Paint {
         focal_(f.gradient.focal),
         inv_(inverse) {
     std::vector<GradientStop> stops = f.gradient.stops;
+    // A gradient without stops paints opaque black, as Flash Player shows it.
+    if (stops.empty()) stops.push_back({0, RGBA{0, 0, 0, 255}});
     for (auto& s : stops) s.color = cx.apply(s.color);
     bool linear = f.gradient.interpolation == Interpolation::Linear;
     // Colours at the 256 ratios, as Flash Player tabulates them: each stop takes the
@@ -305,6 +307,18 @@ std::unique_ptr<Paint> makePaint(const Movie& movie, const FillStyle& f, const M
   return std::make_unique<GradientPaint>(f, inv, cx, aa);
 }
 
+// Device pixels per twip of a stroke's width. A line is as thick all along (Flash Player
+// does not squash it with a non-uniform scale): it scales with the geometric mean of the
+// shape's horizontal and vertical scale. A line that must not scale horizontally
+// (vertically) leaves that axis's scale out, so a shape scaled only along that axis
+// keeps the line as it was on the stage; with both flags only the stage's zoom applies.
+double strokeScale(const Matrix& m, bool noHScale, bool noVScale, double viewScale) {
+  if (!noHScale && !noVScale) return std::sqrt(std::fabs(m.det()));
+  double sx = noHScale ? viewScale : std::hypot(m.a, m.b);
+  double sy = noVScale ? viewScale : std::hypot(m.c, m.d);
+  return std::sqrt(sx * sy);
+}
+
 // Flash Player keeps the translation of a placed object in whole twips of the device
 // (a twentieth of a pixel), so shapes at fractional positions land on that grid.
 Matrix snapTranslation(Matrix m) {
@@ -343,7 +357,10 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
 void Renderer::fillPath(const Surface& s, const FillStyle& fill, FillRule rule,
                         const DrawParams& p) {
   if (raster_.empty()) return;
-  auto paint = makePaint(movie_, fill, p.matrix, p.cxform, aa_);
+  // A clip layer takes only the outline of its fills: one whose paint is missing (a
+  // bitmap left out, a singular gradient matrix) clips all the same.
+  std::unique_ptr<Paint> paint = s.mask ? std::make_unique<SolidPaint>(RGBA{})
+                                        : makePaint(movie_, fill, p.matrix, p.cxform, aa_);
   if (!paint) return;
   Compositor comp(s, paint.get(), p.clip);
   raster_.fill(rule, comp, budget_);
@@ -354,8 +371,6 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
   p.matrix = snapTranslation(p.matrix);
   const Matrix& m = p.matrix;
   FillRule rule = shape.nonZero ? FillRule::NonZero : FillRule::EvenOdd;
-  // Stroke width in device pixels per twip.
-  double scale = std::sqrt(std::fabs(m.det()));
   std::vector<Point> poly, curvePoints;
   for (const ShapeGroup& g : shape.groups) {
     if (budget_.exhausted()) return;
@@ -392,7 +407,7 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
     // Clip layers are made of fills only: Flash Player leaves their strokes out.
     for (size_t l = 1; l <= g.lines.size() && !s.mask; ++l) {
       const LineStyle& ls = g.lines[l - 1];
-      double width = ls.width * ((ls.noHScale || ls.noVScale) ? viewScale_ : scale);
+      double width = ls.width * strokeScale(m, ls.noHScale, ls.noVScale, viewScale_);
       StrokeStyle st;
       st.halfWidth = std::max(width, 1.0) / 2;
       st.startCap = ls.startCap;

@@ -9,39 +9,12 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "tests/common/jpeg_encoder.h"
 
 namespace wd::saver {
 namespace {
 
-// Encodes a picture with libjpeg's own compressor, so the decoder is checked
-// against real encoder output of known content.
-std::vector<std::uint8_t> Encode(int width, int height, int components,
-                                 const std::vector<std::uint8_t>& samples) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = components;
-  info.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    auto row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * width * components);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<std::uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
-}
+using wd::test::EncodeJpeg;
 
 void ExpectNear(const BgraImage& image, int x, int y, int r, int g, int b) {
   constexpr int kTolerance = 6;
@@ -65,7 +38,7 @@ TEST(DecodeJpeg, GivesBgraRowsFromTheTop) {
       }
     }
   }
-  const BgraImage image = DecodeJpeg(Encode(w, h, 3, rgb));
+  const BgraImage image = DecodeJpeg(EncodeJpeg(w, h, 3, rgb));
   ASSERT_EQ(image.width, w);
   ASSERT_EQ(image.height, h);
   ASSERT_EQ(image.pixels.size(), std::size_t{w * h * 4});
@@ -78,7 +51,7 @@ TEST(DecodeJpeg, GivesBgraRowsFromTheTop) {
 
 TEST(DecodeJpeg, ExpandsGreyscale) {
   const std::vector<std::uint8_t> grey(8 * 8, 200);
-  const BgraImage image = DecodeJpeg(Encode(8, 8, 1, grey));
+  const BgraImage image = DecodeJpeg(EncodeJpeg(8, 8, 1, grey));
   ASSERT_EQ(image.width, 8);
   ExpectNear(image, 5, 5, 200, 200, 200);
 }

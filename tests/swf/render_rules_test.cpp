@@ -1,0 +1,463 @@
+// How the player draws what the SWF file format leaves to the player: gradients with
+// stops out of order, strokes under strong scaling, shapes of many curves, clip layers,
+// JPEG pictures with an alpha channel, colour transforms that add alpha, and images that
+// cannot be decoded. Each movie is built here and its pixels worked out from the rule.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "swf/player.h"
+#include "tests/common/jpeg_encoder.h"
+#include "tests/swf/swf_builder.h"
+
+using namespace wd::swf;
+using namespace wd::swf::test;
+
+namespace {
+
+struct Colour {
+  int r, g, b;
+};
+
+Colour colourAt(const std::vector<uint32_t>& px, int w, int x, int y) {
+  uint32_t p = px[size_t(y) * w + x];
+  return {int(p & 0xFF), int((p >> 8) & 0xFF), int((p >> 16) & 0xFF)};
+}
+
+void expectColour(const std::vector<uint32_t>& px, int w, int x, int y, Colour want, int tolerance,
+                  const std::string& what) {
+  Colour got = colourAt(px, w, x, y);
+  EXPECT_NEAR(got.r, want.r, tolerance) << what << " at " << x << "," << y;
+  EXPECT_NEAR(got.g, want.g, tolerance) << what << " at " << x << "," << y;
+  EXPECT_NEAR(got.b, want.b, tolerance) << what << " at " << x << "," << y;
+}
+
+std::vector<uint32_t> renderMovie(const std::vector<uint8_t>& bytes, Quality q = Quality::Low) {
+  Player p(loadMovie(bytes));
+  p.advance();
+  return p.renderStage({q});
+}
+
+constexpr Colour kWhite{255, 255, 255};
+
+// ---- Gradients ----
+
+struct GradientCase {
+  const char* name;
+  std::vector<Stop> stops;
+  std::vector<std::pair<int, Colour>> expected;  // pixel x -> colour
+};
+
+TEST(SwfRenderRules, GradientStopsEachTakeAnEntryOfTheRamp) {
+  // A linear gradient across a 256 pixel wide stage: at low quality pixel x shows entry x
+  // of the ramp. Each stop, in the order the movie gives them, takes the entry at its
+  // ratio or, when an earlier stop took that or a later entry, the next free one; one
+  // that finds none left is dropped. Entries between two stops blend them, truncated;
+  // entries before the first stop take its colour and those after the last its colour.
+  const std::array<uint8_t, 4> red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
+      cyan{0, 255, 255, 255}, yellow{255, 255, 0, 255};
+  const std::vector<GradientCase> cases = {
+      {"in order", {{0, red}, {255, blue}}, {{0, {255, 0, 0}}, {128, {127, 0, 128}}}},
+      // Cyan comes after ratio 128 was taken: it lands on 129 and blends towards blue.
+      {"out of order",
+       {{0, red}, {128, green}, {50, cyan}, {255, blue}},
+       {{64, {127, 127, 0}}, {128, {0, 255, 0}}, {152, {0, 208, 255}}, {255, {0, 0, 255}}}},
+      // No entry is left after 255 for cyan.
+      {"past the end",
+       {{0, red}, {128, green}, {255, blue}, {128, cyan}},
+       {{128, {0, 255, 0}}, {200, {0, 110, 145}}, {255, {0, 0, 255}}}},
+      // Green on 128, blue on 129, then towards yellow.
+      {"repeated ratio",
+       {{0, red}, {128, green}, {128, blue}, {255, yellow}},
+       {{64, {127, 127, 0}}, {128, {0, 255, 0}}, {192, {127, 127, 127}}}},
+      // All at one ratio: a band of one entry each, the last colour after them.
+      {"all equal",
+       {{128, red}, {128, green}, {128, blue}},
+       {{0, {255, 0, 0}}, {120, {255, 0, 0}}, {128, {255, 0, 0}}, {140, {0, 0, 255}}}},
+      {"duplicate start",
+       {{0, red}, {0, green}, {255, blue}},
+       {{0, {255, 0, 0}}, {128, {0, 127, 127}}, {255, {0, 0, 255}}}},
+      {"duplicate end",
+       {{0, red}, {255, green}, {255, blue}},
+       {{128, {127, 128, 0}}, {255, {0, 255, 0}}}},
+      {"one stop", {{100, yellow}}, {{0, {255, 255, 0}}, {255, {255, 255, 0}}}},
+      // Nothing to blend: opaque black.
+      {"no stops", {}, {{0, {0, 0, 0}}, {128, {0, 0, 0}}, {255, {0, 0, 0}}}},
+  };
+  for (const GradientCase& c : cases) {
+    auto bytes =
+        movie(256, 4,
+              {background(255, 255, 255),
+               rectShapeWith(1, 0, 0, 5120, 80, gradientFill(0x10, 10240, 2560, 40, c.stops)),
+               place(1, 1), showFrame()});
+    auto px = renderMovie(bytes);
+    for (const auto& [x, want] : c.expected) expectColour(px, 256, x, 2, want, 2, c.name);
+  }
+}
+
+// ---- Strokes under strong scaling ----
+
+// Rows of column x that are not white.
+std::pair<int, int> darkRows(const std::vector<uint32_t>& px, int w, int h, int x) {
+  int first = -1, last = -1;
+  for (int y = 0; y < h; ++y) {
+    Colour c = colourAt(px, w, x, y);
+    if (c.r < 128) {
+      if (first < 0) first = y;
+      last = y;
+    }
+  }
+  return {first, last};
+}
+
+TEST(SwfRenderRules, StrokeWidthScalesWithTheShapeAndNeverFallsBelowOnePixel) {
+  struct Case {
+    const char* name;
+    int32_t length, width, scale;  // twips, twips, 16.16
+    int firstRow, lastRow;
+  };
+  // The line's centre lies at y = 20.25 px, so a stroke w pixels wide covers the pixel
+  // centres in [20.25 - w / 2, 20.25 + w / 2).
+  const std::vector<Case> cases = {
+      {"1 px scaled to 0.05 px", 16000, 20, 3277, 20, 20},
+      {"hairline", 800, 0, 1 << 16, 20, 20},
+      {"0.2 px scaled to 2 px", 80, 4, 10 << 16, 19, 20},
+      {"2 px scaled to 10 px", 160, 40, 5 << 16, 15, 24},
+      {"1 px scaled to 40 px", 40, 20, 40 << 16, 0, 39},
+  };
+  for (const Case& c : cases) {
+    auto bytes =
+        movie(48, 48,
+              {background(255, 255, 255),
+               polylineShape(1, {{0, 0}, {c.length, 0}}, uint16_t(c.width), {0, 0, 0, 255}),
+               placeScaled(1, 1, c.scale, 20, 405), showFrame()});
+    auto px = renderMovie(bytes);
+    auto [first, last] = darkRows(px, 48, 48, 10);
+    EXPECT_EQ(first, c.firstRow) << c.name;
+    EXPECT_EQ(last, c.lastRow) << c.name;
+  }
+}
+
+TEST(SwfRenderRules, StrokesThatDoNotScaleLeaveOutTheirAxis) {
+  struct Case {
+    const char* name;
+    bool noHScale, noVScale;
+    int sx, sy;
+    int firstRow, lastRow;
+  };
+  // A 2 px line, centre at y = 20.25 px, as thick all along: its width scales with the
+  // geometric mean of the scales it keeps (4 px for 4 x 1, 2 px when the 4 is left out).
+  const std::vector<Case> cases = {
+      {"scales both ways, 4 x 1", false, false, 4, 1, 18, 21},
+      {"scales both ways, 4 x 4", false, false, 4, 4, 16, 23},
+      {"no horizontal scale, 4 x 1", true, false, 4, 1, 19, 20},
+      {"no horizontal scale, 1 x 4", true, false, 1, 4, 18, 21},
+      {"no vertical scale, 1 x 4", false, true, 1, 4, 19, 20},
+      {"no vertical scale, 4 x 1", false, true, 4, 1, 18, 21},
+      {"no scale, 4 x 4", true, true, 4, 4, 19, 20},
+  };
+  for (const Case& c : cases) {
+    auto bytes =
+        movie(48, 48,
+              {background(255, 255, 255),
+               polylineShape(1, {{0, 0}, {400, 0}}, 40, {0, 0, 0, 255}, c.noHScale, c.noVScale),
+               placeScaledXY(1, 1, c.sx << 16, c.sy << 16, 20, 405), showFrame()});
+    auto px = renderMovie(bytes);
+    auto [first, last] = darkRows(px, 48, 48, 10);
+    EXPECT_EQ(first, c.firstRow) << c.name;
+    EXPECT_EQ(last, c.lastRow) << c.name;
+  }
+}
+
+TEST(SwfRenderRules, StronglyScaledShapesKeepTheirEdgesExact) {
+  // A triangle with its corners millions of pixels away: only its edge y = 30 + (x - 50) / 2
+  // crosses the 100 x 60 stage, and the pixels above it are filled.
+  std::vector<std::array<int32_t, 2>> corners = {{-40000, -20000}, {40000, 20000}, {40000, -20000}};
+  // Straight sides as curves whose control points are their midpoints.
+  std::vector<std::array<int32_t, 2>> mids;
+  for (size_t i = 0; i < corners.size(); ++i) {
+    const auto &a = corners[i], &b = corners[(i + 1) % corners.size()];
+    mids.push_back({(a[0] + b[0]) / 2, (a[1] + b[1]) / 2});
+  }
+  auto bytes = movie(100, 60,
+                     {background(255, 255, 255), curvedShape(1, corners, mids, {0, 0, 255, 255}),
+                      placeScaled(1, 1, 2000 << 16, 1000, 600), showFrame()});
+  auto px = renderMovie(bytes);
+  int wrong = 0;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      bool inside = y + 0.5 < 30 + (x + 0.5 - 50) / 2;
+      Colour c = colourAt(px, 100, x, y);
+      wrong += inside != (c.r == 0 && c.b == 255);
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+// ---- Many curves ----
+
+struct Quad {
+  double ax, ay, cx, cy, bx, by;
+};
+
+// Even-odd inside test of a point against closed quadratic curves.
+bool insideCurves(const std::vector<Quad>& qs, double px, double py) {
+  int crossings = 0;
+  for (const Quad& q : qs) {
+    // y(t) = (1-t)^2 ay + 2 t (1-t) cy + t^2 by = py
+    double a = q.ay - 2 * q.cy + q.by, b = 2 * (q.cy - q.ay), c = q.ay - py;
+    double roots[2];
+    int n = 0;
+    if (std::fabs(a) < 1e-12) {
+      if (std::fabs(b) > 1e-12) roots[n++] = -c / b;
+    } else {
+      double d = b * b - 4 * a * c;
+      if (d >= 0) {
+        roots[n++] = (-b - std::sqrt(d)) / (2 * a);
+        roots[n++] = (-b + std::sqrt(d)) / (2 * a);
+      }
+    }
+    for (int i = 0; i < n; ++i) {
+      double t = roots[i];
+      if (t < 0 || t >= 1) continue;
+      double x = (1 - t) * (1 - t) * q.ax + 2 * t * (1 - t) * q.cx + t * t * q.bx;
+      if (x > px) ++crossings;
+    }
+  }
+  return crossings % 2 == 1;
+}
+
+TEST(SwfRenderRules, ManyCurvesAreSplitFinelyEnoughForEveryPixelCentre) {
+  // A disc of 48 quadratic curves, radius 15 px in the shape, drawn twice as large: every
+  // pixel whose centre lies farther than 0.15 px from the curves is decided by the
+  // curves themselves, in device pixels.
+  const int kCurves = 48;
+  const double r = 300, pi = std::acos(-1.0);
+  std::vector<std::array<int32_t, 2>> anchors, controls;
+  for (int i = 0; i < kCurves; ++i) {
+    double a0 = 2 * pi * i / kCurves, am = 2 * pi * (i + 0.5) / kCurves;
+    anchors.push_back(
+        {int32_t(std::lround(r * std::cos(a0))), int32_t(std::lround(r * std::sin(a0)))});
+    double rc = r / std::cos(pi / kCurves);
+    controls.push_back(
+        {int32_t(std::lround(rc * std::cos(am))), int32_t(std::lround(rc * std::sin(am)))});
+  }
+  auto bytes =
+      movie(80, 80,
+            {background(255, 255, 255), curvedShape(1, anchors, controls, {255, 0, 0, 255}),
+             placeScaled(1, 1, 2 << 16, 800, 800), showFrame()});
+  auto px = renderMovie(bytes);
+  std::vector<Quad> qs;
+  auto dev = [](int32_t v) { return v * 2 / 20.0 + 40; };
+  for (int i = 0; i < kCurves; ++i) {
+    const auto &a = anchors[i], &c = controls[i], &b = anchors[(i + 1) % kCurves];
+    qs.push_back({dev(a[0]), dev(a[1]), dev(c[0]), dev(c[1]), dev(b[0]), dev(b[1])});
+  }
+  int checked = 0, wrong = 0;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      double cx = x + 0.5, cy = y + 0.5, m = 0.15;
+      bool in = insideCurves(qs, cx, cy);
+      if (in != insideCurves(qs, cx - m, cy) || in != insideCurves(qs, cx + m, cy) ||
+          in != insideCurves(qs, cx, cy - m) || in != insideCurves(qs, cx, cy + m))
+        continue;
+      ++checked;
+      Colour c = colourAt(px, 80, x, y);
+      wrong += in != (c.g == 0);
+    }
+  }
+  EXPECT_GT(checked, 80 * 80 - 400);
+  EXPECT_EQ(wrong, 0);
+}
+
+// ---- Clip layers ----
+
+TEST(SwfRenderRules, ClipLayerClipsUpToAndIncludingItsClipDepth) {
+  // Depth 1 clips depths 2 and 3 to the left half; depth 4 is drawn whole.
+  auto bytes =
+      movie(40, 20,
+            {background(255, 255, 255), rectShape(1, 0, 0, 400, 400, {0, 0, 0, 255}),
+             rectShape(2, 0, 0, 800, 200, {255, 0, 0, 255}),
+             rectShape(3, 0, 200, 800, 400, {0, 255, 0, 255}),
+             rectShape(4, 200, 100, 600, 300, {0, 0, 255, 255}), place(1, 1, 0, 0, false, 3),
+             place(2, 2), place(3, 3), place(4, 4), showFrame()});
+  auto px = renderMovie(bytes);
+  expectColour(px, 40, 5, 2, {255, 0, 0}, 0, "depth 2 inside the clip");
+  expectColour(px, 40, 35, 2, kWhite, 0, "depth 2 outside the clip");
+  expectColour(px, 40, 5, 17, {0, 255, 0}, 0, "depth 3 (the clip depth) inside");
+  expectColour(px, 40, 35, 17, kWhite, 0, "depth 3 (the clip depth) outside");
+  expectColour(px, 40, 25, 8, {0, 0, 255}, 0, "depth 4 above the clip");
+  expectColour(px, 40, 15, 8, {0, 0, 255}, 0, "depth 4 inside the clip area");
+}
+
+TEST(SwfRenderRules, ClipsInSpritesMeetTheClipsAroundThem) {
+  // Root: depth 1 clips depth 2 to the top half; depth 2 is a sprite moved 10 px right
+  // whose own clip (its x 0..20 px) covers its red rectangle; depth 3 is a green bar.
+  auto bytes = movie(40, 20,
+                     {background(255, 255, 255), rectShape(1, 0, 0, 800, 200, {0, 0, 0, 255}),
+                      rectShape(2, 0, 0, 400, 400, {0, 0, 0, 255}),
+                      rectShape(3, -200, 0, 800, 400, {255, 0, 0, 255}),
+                      rectShape(4, 0, 0, 100, 400, {0, 255, 0, 255}),
+                      sprite(10, 1, {place(1, 2, 0, 0, false, 2), place(2, 3), showFrame()}),
+                      place(1, 1, 0, 0, false, 2), place(2, 10, 200, 0), place(3, 4), showFrame()});
+  auto px = renderMovie(bytes);
+  expectColour(px, 40, 20, 5, {255, 0, 0}, 0, "inside both clips");
+  expectColour(px, 40, 12, 5, {255, 0, 0}, 0, "inside both clips, left");
+  expectColour(px, 40, 20, 15, kWhite, 0, "outside the root's clip");
+  expectColour(px, 40, 35, 5, kWhite, 0, "outside the sprite's clip");
+  expectColour(px, 40, 8, 5, kWhite, 0, "sprite content left of its clip");
+  expectColour(px, 40, 2, 15, {0, 255, 0}, 0, "above the root's clip depth");
+}
+
+TEST(SwfRenderRules, ClipLayersInsideAClipLayerJoinItsRegion) {
+  // Depth 1 clips depth 2 by a sprite holding a clip layer (x 0..10 px) over a rectangle
+  // (x 20..30 px). One clip region at a time: the inner clip layer clips nothing, and
+  // the region is both shapes.
+  auto bytes = movie(40, 10,
+                     {background(255, 255, 255), rectShape(1, 0, 0, 200, 200, {0, 0, 0, 255}),
+                      rectShape(2, 400, 0, 600, 200, {0, 0, 0, 255}),
+                      rectShape(3, 0, 0, 800, 200, {255, 0, 0, 255}),
+                      sprite(10, 1, {place(1, 1, 0, 0, false, 2), place(2, 2), showFrame()}),
+                      place(1, 10, 0, 0, false, 2), place(2, 3), showFrame()});
+  auto px = renderMovie(bytes);
+  expectColour(px, 40, 5, 5, {255, 0, 0}, 0, "inner clip layer's shape");
+  expectColour(px, 40, 25, 5, {255, 0, 0}, 0, "the rectangle it would have clipped");
+  expectColour(px, 40, 15, 5, kWhite, 0, "between them");
+  expectColour(px, 40, 35, 5, kWhite, 0, "right of both");
+}
+
+// ---- Colour transforms that change alpha ----
+
+TEST(SwfRenderRules, ColourTransformAddTermsChangeAlpha) {
+  struct Case {
+    const char* name;
+    std::array<uint8_t, 4> fill;
+    ColourTransform inner;
+    std::optional<ColourTransform> outer;  // on a sprite around the shape
+    Colour want;                           // over white
+  };
+  const std::vector<Case> cases = {
+      // Alpha 0 made opaque: the fill's own colour shows.
+      {"transparent made opaque",
+       {255, 0, 0, 0},
+       {{256, 256, 256, 256}, {0, 0, 0, 255}},
+       {},
+       {255, 0, 0}},
+      // 255 - 128 = 127: blue at 127/255 over white.
+      {"half transparent",
+       {0, 0, 255, 255},
+       {{256, 256, 256, 256}, {0, 0, 0, -128}},
+       {},
+       {128, 128, 255}},
+      // Alpha multiplied to 0, then 64 added; red added to black.
+      {"alpha from the add term alone",
+       {0, 0, 0, 255},
+       {{256, 256, 256, 0}, {255, 0, 0, 64}},
+       {},
+       {255, 191, 191}},
+      // Sprite and shape each take 64 away: 127 left.
+      {"nested",
+       {0, 0, 0, 255},
+       {{256, 256, 256, 256}, {0, 0, 0, -64}},
+       ColourTransform{{256, 256, 256, 256}, {0, 0, 0, -64}},
+       {128, 128, 128}},
+  };
+  for (const Case& c : cases) {
+    auto fill = c.fill;
+    auto shape = rectShape(1, 0, 0, 200, 200, {fill[0], fill[1], fill[2], fill[3]});
+    std::vector<std::vector<uint8_t>> tags = {background(255, 255, 255), shape};
+    if (c.outer) {
+      tags.push_back(sprite(2, 1, {placeScaled(1, 1, 1 << 16, 0, 0, c.inner), showFrame()}));
+      tags.push_back(placeScaled(1, 2, 1 << 16, 0, 0, c.outer));
+    } else {
+      tags.push_back(placeScaled(1, 1, 1 << 16, 0, 0, c.inner));
+    }
+    tags.push_back(showFrame());
+    auto px = renderMovie(movie(10, 10, tags));
+    expectColour(px, 10, 5, 5, c.want, 1, c.name);
+  }
+}
+
+// ---- JPEG pictures with alpha ----
+
+std::vector<uint8_t> encodeJpeg(int w, int h, Colour c) {
+  std::vector<uint8_t> samples;
+  for (int i = 0; i < w * h; ++i)
+    samples.insert(samples.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+  return wd::test::EncodeJpeg(w, h, 3, samples, 100);
+}
+
+std::vector<uint8_t> defineBitsJpeg3(uint16_t id, const std::vector<uint8_t>& jpeg,
+                                     const std::vector<uint8_t>& alpha) {
+  BitWriter w;
+  w.u16(id);
+  w.u32(static_cast<uint32_t>(jpeg.size()));
+  w.append(jpeg);
+  w.append(zlibCompress(alpha));
+  return tag(35, w.bytes, true);
+}
+
+TEST(SwfRenderRules, JpegAlphaChannelOfPremultipliedColours) {
+  // 16 x 8 of colour (100, 60, 20): columns 0-4 opaque, 5-10 alpha 128, 11-15 alpha 0.
+  // The colours are already multiplied by the alpha (a colour above its alpha is
+  // clamped to it), so the half transparent band is (100, 60, 20) plus half the white.
+  std::vector<uint8_t> alpha;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) alpha.push_back(x < 5 ? 255 : x < 11 ? 128 : 0);
+  auto jpeg = encodeJpeg(16, 8, {100, 60, 20});
+  std::vector<uint8_t> stray = {0xFF, 0xD9, 0xFF, 0xD8};
+  stray.insert(stray.end(), jpeg.begin(), jpeg.end());
+  for (const auto& [name, data] :
+       {std::pair{"plain", jpeg}, std::pair{"stray marker pair", stray}}) {
+    auto bytes = movie(16, 8,
+                       {background(255, 255, 255), defineBitsJpeg3(1, data, alpha),
+                        rectShapeWith(2, 0, 0, 320, 160, bitmapFill(1, 20 << 16, 0x43)),
+                        place(1, 2), showFrame()});
+    auto px = renderMovie(bytes);
+    expectColour(px, 16, 2, 4, {100, 60, 20}, 2, name);
+    expectColour(px, 16, 8, 4, {227, 187, 147}, 2, name);
+    expectColour(px, 16, 13, 4, kWhite, 0, name);
+  }
+}
+
+// ---- Images that cannot be decoded ----
+
+TEST(SwfRenderRules, ABrokenOrHugeImageIsLeftOutAndTheRestPlays) {
+  std::vector<uint8_t> junkJpeg = {1, 0, 0xFF, 0xD8, 1, 2, 3, 4};  // id 1
+  BitWriter huge;  // DefineBitsLossless2, 60000 x 60000
+  huge.u16(2);
+  huge.u8(5);
+  huge.u16(60000);
+  huge.u16(60000);
+  huge.append(zlibCompress(std::vector<uint8_t>(64, 0)));
+  BitWriter cut;  // DefineBitsJPEG3 whose picture runs past the tag
+  cut.u16(3);
+  cut.u32(1000);
+  cut.append({0xFF, 0xD8, 0xFF});
+  auto bytes =
+      movie(20, 10,
+            {background(255, 255, 255), tag(21, junkJpeg), tag(36, huge.bytes), tag(35, cut.bytes),
+             rectShapeWith(4, 0, 0, 200, 200, bitmapFill(1, 20 << 16, 0x43)),
+             rectShape(5, 200, 0, 400, 200, {255, 0, 0, 255}), place(1, 4), place(2, 5),
+             place(3, 2), place(4, 3), showFrame()});
+  std::shared_ptr<const Movie> m;
+  ASSERT_NO_THROW(m = loadMovie(bytes));
+  EXPECT_EQ(m->decodeError(), "");
+  for (uint16_t id : {1, 2, 3}) EXPECT_EQ(m->character(id), nullptr) << id;
+  auto px = renderMovie(bytes);
+  expectColour(px, 20, 5, 5, kWhite, 0, "fill of the broken image");
+  expectColour(px, 20, 15, 5, {255, 0, 0}, 0, "the rest of the movie");
+
+  // As a clip layer the shape filled with the missing image still clips by its outline.
+  auto clipped = movie(20, 10,
+                       {background(255, 255, 255), tag(21, junkJpeg),
+                        rectShapeWith(4, 0, 0, 200, 200, bitmapFill(1, 20 << 16, 0x43)),
+                        rectShape(5, 0, 0, 400, 200, {255, 0, 0, 255}), place(1, 4, 0, 0, false, 2),
+                        place(2, 5), showFrame()});
+  auto cpx = renderMovie(clipped);
+  expectColour(cpx, 20, 5, 5, {255, 0, 0}, 0, "inside the clip");
+  expectColour(cpx, 20, 15, 5, kWhite, 0, "outside the clip");
+}
+
+}  // namespace

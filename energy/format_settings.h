@@ -40,11 +40,13 @@ std::string FormatShortDate(DateTime value, const FormatSettings& fs);
 // The time of day in the long time format; the date part is dropped.
 std::string FormatLongTime(DateTime value, const FormatSettings& fs);
 
-// A date in the order of the short date format, numbers separated by the date separator;
-// the date at midnight.
+// A text in the short date format, as FormatShortDate writes it: its literal and quoted
+// text, with leading zeros or none, spaces around each piece ignored; the date at
+// midnight.
 std::optional<DateTime> ParseShortDate(const std::string& text, const FormatSettings& fs);
-// Hours, minutes and optional seconds separated by the time separator, with the AM/PM
-// designator before or after; a time of day with date part 0.
+// A text in the long time format, as FormatLongTime writes it, or without its seconds;
+// the AM/PM designator where the format has it, or before or after the time when the
+// format has none there; a time of day with date part 0.
 std::optional<DateTime> ParseTime(const std::string& text, const FormatSettings& fs);
 
 // A float rounded to 15 significant digits, no trailing zeros, plain between 0.0001 and

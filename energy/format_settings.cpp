@@ -103,6 +103,31 @@ std::optional<DateTime> ParseTime(const std::string& text, const FormatSettings&
   return EncodeTime(hour, f->minute, second, 0);
 }
 
+namespace {
+
+FormatSettings FormatsAsKept(const FormatSettings& fs, const TextKeeper& keep) {
+  FormatSettings kept = fs;
+  kept.short_date_format = keep(fs.short_date_format);
+  kept.long_time_format = keep(fs.long_time_format);
+  kept.time_am = keep(fs.time_am);
+  kept.time_pm = keep(fs.time_pm);
+  return kept;
+}
+
+}  // namespace
+
+std::optional<DateTime> ParseKeptShortDate(const std::string& text, const FormatSettings& fs,
+                                           const TextKeeper& keep) {
+  if (const auto value = ParseShortDate(text, fs)) return value;
+  return ParseShortDate(text, FormatsAsKept(fs, keep));
+}
+
+std::optional<DateTime> ParseKeptTime(const std::string& text, const FormatSettings& fs,
+                                      const TextKeeper& keep) {
+  if (const auto value = ParseTime(text, fs)) return value;
+  return ParseTime(text, FormatsAsKept(fs, keep));
+}
+
 std::string FloatToText(double value, const FormatSettings& fs) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";

@@ -211,5 +211,28 @@ TEST(TimeText, PatternsWithLiteralTextReadBack) {
   }
 }
 
+// A file in a narrower character set: bg-BG's narrow no-break space comes back as "?",
+// in the stored text as in the format, and the date still reads.
+TEST(DateText, KeptInANarrowerCharacterSet) {
+  const TextKeeper keep = [](const std::string& text) {
+    std::string kept = text;
+    for (size_t at; (at = kept.find("\u202f")) != std::string::npos;) kept.replace(at, 3, "?");
+    return kept;
+  };
+  FormatSettings fs;
+  fs.short_date_format = "d.MM.yyyy\u202f'г'.";
+  fs.long_time_format = "H:mm:ss\u202f'ч'.";
+  const DateTime d = EncodeDate(2026, 12, 9);
+  const std::string stored = keep(FormatShortDate(d, fs));
+  EXPECT_EQ(stored, "9.12.2026?г.");
+  EXPECT_FALSE(ParseShortDate(stored, fs));
+  EXPECT_EQ(ParseKeptShortDate(stored, fs, keep), d);
+  EXPECT_EQ(ParseKeptShortDate(FormatShortDate(d, fs), fs, keep), d);
+  EXPECT_FALSE(ParseKeptShortDate("9.12.2026!г.", fs, keep));
+  const DateTime t = EncodeTime(23, 59, 59, 0);
+  EXPECT_EQ(ParseKeptTime(keep(FormatLongTime(t, fs)), fs, keep), t);
+  EXPECT_FALSE(ParseKeptTime("23:59:59", fs, keep));
+}
+
 }  // namespace
 }  // namespace wd

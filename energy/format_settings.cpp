@@ -1,154 +1,20 @@
 #include "energy/format_settings.h"
 
-#include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "common/errors.h"
+#include "energy/date_time_pattern.h"
 
 namespace wd {
 namespace {
 
 std::optional<FormatSettings> g_test_settings;
-
-const char* const kMonthNames[12] = {"January",   "February", "March",    "April",
-                                     "May",       "June",     "July",     "August",
-                                     "September", "October",  "November", "December"};
-const char* const kDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                  "Thursday", "Friday", "Saturday"};
-
-std::string Number(int value, int min_digits) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%0*d", min_digits, value);
-  return buf;
-}
-
-// The first character (a whole UTF-8 sequence) of a text.
-std::string FirstCharacter(const std::string& text) {
-  if (text.empty()) return text;
-  size_t n = 1;
-  while (n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) ++n;
-  return text.substr(0, n);
-}
-
-// Expands a date or time pattern for the given calendar fields.
-std::string FormatPattern(const std::string& pattern, const CalendarTime& t,
-                          const FormatSettings& fs) {
-  std::string out;
-  for (size_t i = 0; i < pattern.size();) {
-    const char c = pattern[i];
-    if (c == '\'') {
-      const size_t end = pattern.find('\'', i + 1);
-      out += pattern.substr(i + 1, (end == std::string::npos ? pattern.size() : end) - i - 1);
-      i = end == std::string::npos ? pattern.size() : end + 1;
-      continue;
-    }
-    size_t run = 1;
-    while (i + run < pattern.size() && pattern[i + run] == c) ++run;
-    switch (c) {
-      case 'd':
-        if (run <= 2)
-          out += Number(t.day, static_cast<int>(run));
-        else
-          out += run == 3 ? std::string(kDayNames[t.day_of_week]).substr(0, 3)
-                          : kDayNames[t.day_of_week];
-        break;
-      case 'M':
-        if (run <= 2)
-          out += Number(t.month, static_cast<int>(run));
-        else
-          out += run == 3 ? std::string(kMonthNames[t.month - 1]).substr(0, 3)
-                          : kMonthNames[t.month - 1];
-        break;
-      case 'y':
-        if (run <= 2)
-          out += Number(t.year % 100, static_cast<int>(run));
-        else
-          out += Number(t.year, 4);
-        break;
-      case 'h':
-        out += Number(t.hour % 12 == 0 ? 12 : t.hour % 12, run >= 2 ? 2 : 1);
-        break;
-      case 'H':
-        out += Number(t.hour, run >= 2 ? 2 : 1);
-        break;
-      case 'm':
-        out += Number(t.minute, run >= 2 ? 2 : 1);
-        break;
-      case 's':
-        out += Number(t.second, run >= 2 ? 2 : 1);
-        break;
-      case 't': {
-        const std::string& designator = t.hour < 12 ? fs.time_am : fs.time_pm;
-        out += run >= 2 ? designator : FirstCharacter(designator);
-        break;
-      }
-      case '/':
-        out.append(run, fs.date_separator);
-        break;
-      case ':':
-        out.append(run, fs.time_separator);
-        break;
-      default:
-        out.append(run, c);
-    }
-    i += run;
-  }
-  return out;
-}
-
-class Scanner {
- public:
-  explicit Scanner(const std::string& text) : text_(text) {}
-  void SkipSpaces() {
-    while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
-  }
-  bool AtEnd() const { return pos_ == text_.size(); }
-  bool Char(char c) {
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-  // One to nine decimal digits.
-  bool Number(int& value, int& digits) {
-    value = 0;
-    digits = 0;
-    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
-      if (++digits > 9) return false;
-      value = value * 10 + (text_[pos_++] - '0');
-    }
-    return digits > 0;
-  }
-  // A prefix compared without regard to ASCII letter case.
-  bool Word(const std::string& word) {
-    if (word.empty() || text_.size() - pos_ < word.size()) return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-      const unsigned char a = static_cast<unsigned char>(text_[pos_ + i]);
-      const unsigned char b = static_cast<unsigned char>(word[i]);
-      if (a != b && !(a < 128 && b < 128 && std::tolower(a) == std::tolower(b))) return false;
-    }
-    pos_ += word.size();
-    return true;
-  }
-
- private:
-  const std::string& text_;
-  size_t pos_ = 0;
-};
-
-// 0 none, 1 AM, 2 PM.
-int ScanDesignator(Scanner& s, const FormatSettings& fs) {
-  if (s.Word(fs.time_am)) return 1;
-  if (s.Word(fs.time_pm)) return 2;
-  if (s.Word("AM")) return 1;
-  if (s.Word("PM")) return 2;
-  return 0;
-}
 
 }  // namespace
 
@@ -183,78 +49,83 @@ std::string FormatShortDate(DateTime value) {
 }
 
 std::string FormatShortDate(DateTime value, const FormatSettings& fs) {
-  return FormatPattern(fs.short_date_format, DecodeDateTime(value), fs);
+  return ExpandPattern(TokenizePattern(fs.short_date_format, fs), DecodeDateTime(value), fs);
 }
 
 std::string FormatLongTime(DateTime value, const FormatSettings& fs) {
-  return FormatPattern(fs.long_time_format, DecodeDateTime(value), fs);
+  return ExpandPattern(TokenizePattern(fs.long_time_format, fs), DecodeDateTime(value), fs);
 }
 
 std::optional<DateTime> ParseShortDate(const std::string& text, const FormatSettings& fs) {
-  // The order of day, month and year as the short date pattern has them.
-  std::string order;
-  bool quoted = false;
-  for (char c : fs.short_date_format) {
-    if (c == '\'') quoted = !quoted;
-    if (!quoted && (c == 'd' || c == 'M' || c == 'y') && order.find(c) == std::string::npos) {
-      order += c;
-    }
+  std::vector<PatternToken> tokens = TokenizePattern(fs.short_date_format, fs);
+  const auto has = [&](char letter) {
+    return std::any_of(tokens.begin(), tokens.end(),
+                       [&](const PatternToken& token) { return token.letter == letter; });
+  };
+  // A pattern without day, month and year reads as the en-US one.
+  if (!has('d') || !has('M') || !has('y')) {
+    tokens = TokenizePattern(FormatSettings{}.short_date_format, fs);
   }
-  if (order.size() != 3) order = "Mdy";
-
-  Scanner s(text);
-  int numbers[3], digits[3];
-  s.SkipSpaces();
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0) {
-      s.SkipSpaces();
-      if (!s.Char(fs.date_separator)) return std::nullopt;
-      s.SkipSpaces();
-    }
-    if (!s.Number(numbers[i], digits[i])) return std::nullopt;
-  }
-  s.SkipSpaces();
-  if (!s.AtEnd()) return std::nullopt;
-
-  int year = 0, month = 0, day = 0;
-  for (int i = 0; i < 3; ++i) {
-    if (order[i] == 'y') {
-      year = numbers[i];
-      // Two-digit years fall in 1930..2029, the Windows default window.
-      if (digits[i] <= 2) year += year < 30 ? 2000 : 1900;
-    } else if (order[i] == 'M') {
-      month = numbers[i];
-    } else {
-      day = numbers[i];
-    }
-  }
-  if (!IsValidDate(year, month, day)) return std::nullopt;
-  return EncodeDate(year, month, day);
+  const auto f = MatchPattern(text, tokens, fs);
+  if (!f || f->day < 0 || f->month < 0 || f->year < 0) return std::nullopt;
+  int year = f->year;
+  // Two-digit years fall in 1930..2029, the Windows default window.
+  if (f->year_digits <= 2) year += year < 30 ? 2000 : 1900;
+  if (!IsValidDate(year, f->month, f->day)) return std::nullopt;
+  return EncodeDate(year, f->month, f->day);
 }
 
 std::optional<DateTime> ParseTime(const std::string& text, const FormatSettings& fs) {
-  Scanner s(text);
-  s.SkipSpaces();
-  int designator = ScanDesignator(s, fs);
-  s.SkipSpaces();
-  int hour, minute, second = 0, digits;
-  if (!s.Number(hour, digits) || !s.Char(fs.time_separator) || !s.Number(minute, digits)) {
-    return std::nullopt;
+  const std::vector<PatternToken> tokens = TokenizePattern(fs.long_time_format, fs);
+  auto f = MatchPattern(text, tokens, fs, true);
+  if (!f || f->hour < 0 || f->minute < 0) {
+    // The same time without its seconds: what lies between the minutes and the
+    // seconds goes with them.
+    const auto is = [](char letter) {
+      return [letter](const PatternToken& token) { return token.letter == letter; };
+    };
+    const auto minutes = std::find_if(tokens.begin(), tokens.end(), is('m'));
+    const auto seconds = std::find_if(tokens.begin(), tokens.end(), is('s'));
+    if (minutes >= seconds || seconds == tokens.end()) return std::nullopt;
+    std::vector<PatternToken> short_tokens(tokens.begin(), minutes + 1);
+    short_tokens.insert(short_tokens.end(), seconds + 1, tokens.end());
+    f = MatchPattern(text, short_tokens, fs, true);
+    if (!f || f->hour < 0 || f->minute < 0) return std::nullopt;
   }
-  if (s.Char(fs.time_separator) && !s.Number(second, digits)) return std::nullopt;
-  s.SkipSpaces();
-  if (designator == 0) {
-    designator = ScanDesignator(s, fs);
-    s.SkipSpaces();
-  }
-  if (!s.AtEnd()) return std::nullopt;
-  if (designator != 0) {
+  int hour = f->hour;
+  const int second = f->second < 0 ? 0 : f->second;
+  if (f->designator != 0) {
     if (hour > 12) return std::nullopt;
     if (hour == 12) hour = 0;
-    if (designator == 2) hour += 12;
+    if (f->designator == 2) hour += 12;
   }
-  if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
-  return EncodeTime(hour, minute, second, 0);
+  if (hour > 23 || f->minute > 59 || second > 59) return std::nullopt;
+  return EncodeTime(hour, f->minute, second, 0);
+}
+
+namespace {
+
+FormatSettings FormatsAsKept(const FormatSettings& fs, const TextKeeper& keep) {
+  FormatSettings kept = fs;
+  kept.short_date_format = keep(fs.short_date_format);
+  kept.long_time_format = keep(fs.long_time_format);
+  kept.time_am = keep(fs.time_am);
+  kept.time_pm = keep(fs.time_pm);
+  return kept;
+}
+
+}  // namespace
+
+std::optional<DateTime> ParseKeptShortDate(const std::string& text, const FormatSettings& fs,
+                                           const TextKeeper& keep) {
+  if (const auto value = ParseShortDate(text, fs)) return value;
+  return ParseShortDate(text, FormatsAsKept(fs, keep));
+}
+
+std::optional<DateTime> ParseKeptTime(const std::string& text, const FormatSettings& fs,
+                                      const TextKeeper& keep) {
+  if (const auto value = ParseTime(text, fs)) return value;
+  return ParseTime(text, FormatsAsKept(fs, keep));
 }
 
 std::string FloatToText(double value, const FormatSettings& fs) {

@@ -3,6 +3,7 @@
 // Texts are UTF-8.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,12 +41,25 @@ std::string FormatShortDate(DateTime value, const FormatSettings& fs);
 // The time of day in the long time format; the date part is dropped.
 std::string FormatLongTime(DateTime value, const FormatSettings& fs);
 
-// A date in the order of the short date format, numbers separated by the date separator;
-// the date at midnight.
+// A text in the short date format, as FormatShortDate writes it: its literal and quoted
+// text, with leading zeros or none, spaces around each piece ignored; the date at
+// midnight.
 std::optional<DateTime> ParseShortDate(const std::string& text, const FormatSettings& fs);
-// Hours, minutes and optional seconds separated by the time separator, with the AM/PM
-// designator before or after; a time of day with date part 0.
+// A text in the long time format, as FormatLongTime writes it, or without its seconds;
+// the AM/PM designator where the format has it, or before or after the time when the
+// format has none there; a time of day with date part 0.
 std::optional<DateTime> ParseTime(const std::string& text, const FormatSettings& fs);
+
+// What a text reads back as once stored in a file that holds a narrower character set
+// (characters it cannot hold become what the store makes of them, such as "?").
+using TextKeeper = std::function<std::string(const std::string&)>;
+// A date or time written in `fs` and stored: read in `fs`, or else in `fs` as the file
+// keeps its formats (bg-BG's short date has a narrow no-break space, which an ANSI code
+// page turns into "?" in the text and would in the format).
+std::optional<DateTime> ParseKeptShortDate(const std::string& text, const FormatSettings& fs,
+                                           const TextKeeper& keep);
+std::optional<DateTime> ParseKeptTime(const std::string& text, const FormatSettings& fs,
+                                      const TextKeeper& keep);
 
 // A float rounded to 15 significant digits, no trailing zeros, plain between 0.0001 and
 // 10^15 and otherwise one digit, the fraction and "E" with the power of ten.

@@ -171,40 +171,55 @@ std::string CopyDefault(const std::string& fallback) {
   return fallback.substr(0, std::min(end, kMaxIniValue));
 }
 
+}  // namespace
+
+std::string ReadIniValue(const std::string& bytes, const std::string& section,
+                         const std::string& key, const std::string& fallback) {
+  IniDocument doc = IniDocument::Parse(bytes);
+  if (Section* s = doc.FindSection(Trim(section))) {
+    if (const Key* k = IniDocument::FindKey(*s, Trim(key)); k && k->value) {
+      return CopyEntry(*k->value);
+    }
+  }
+  return CopyDefault(fallback);
+}
+
+std::optional<std::string> WriteIniValue(const std::string& bytes, const std::string& section,
+                                         const std::string& key, const std::string& value) {
+  IniDocument doc = IniDocument::Parse(bytes);
+  const std::string section_name = Trim(section), key_name = Trim(key);
+  const std::string stored = TrimLeft(value);
+
+  Section* s = doc.FindSection(section_name);
+  if (s == nullptr) {
+    // A new name keeps its trailing blanks, as the profile calls store it.
+    doc.sections.push_back(Section{TrimLeft(section), {}});
+    s = &doc.sections.back();
+  }
+  Key* k = IniDocument::FindKey(*s, key_name);
+  if (k == nullptr) {
+    s->keys.push_back(Key{TrimLeft(key), std::nullopt});
+    k = &s->keys.back();
+  } else if (k->value == stored) {
+    return std::nullopt;  // unchanged: the file is left as it is
+  }
+  k->value = stored;
+  return doc.Serialize();
+}
+
+namespace {
+
 class OwnBackend final : public IniBackend {
  public:
   std::string Read(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& fallback) override {
-    IniDocument doc = IniDocument::Parse(LoadFile(path));
-    if (Section* s = doc.FindSection(Trim(section))) {
-      if (const Key* k = IniDocument::FindKey(*s, Trim(key)); k && k->value) {
-        return CopyEntry(*k->value);
-      }
-    }
-    return CopyDefault(fallback);
+    return ReadIniValue(LoadFile(path), section, key, fallback);
   }
 
   bool Write(const std::string& path, const std::string& section, const std::string& key,
              const std::string& value) override {
-    IniDocument doc = IniDocument::Parse(LoadFile(path));
-    const std::string section_name = Trim(section), key_name = Trim(key);
-    const std::string stored = TrimLeft(value);
-
-    Section* s = doc.FindSection(section_name);
-    if (s == nullptr) {
-      // A new name keeps its trailing blanks, as the profile calls store it.
-      doc.sections.push_back(Section{TrimLeft(section), {}});
-      s = &doc.sections.back();
-    }
-    Key* k = IniDocument::FindKey(*s, key_name);
-    if (k == nullptr) {
-      s->keys.push_back(Key{TrimLeft(key), std::nullopt});
-      k = &s->keys.back();
-    } else if (k->value == stored) {
-      return true;  // unchanged: the file is left as it is
-    }
-    k->value = stored;
-    return SaveFile(path, doc.Serialize());
+    const std::optional<std::string> bytes = WriteIniValue(LoadFile(path), section, key, value);
+    return !bytes || SaveFile(path, *bytes);
   }
 };
 

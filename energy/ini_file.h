@@ -3,6 +3,7 @@
 // bytes of the file (text in the system's ANSI code page); paths are UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace wd {
@@ -27,6 +28,12 @@ class IniBackend {
 // quotes when read, and every write that changes the file rewrites it as
 // "[Section]\r\nKey=Value\r\n" lines.
 IniBackend& OwnIniBackend();
+// Its reading and writing on the file's bytes: the value or the default, and the
+// file's new bytes (nothing when the key already holds the value).
+std::string ReadIniValue(const std::string& bytes, const std::string& section,
+                         const std::string& key, const std::string& fallback);
+std::optional<std::string> WriteIniValue(const std::string& bytes, const std::string& section,
+                                         const std::string& key, const std::string& value);
 #ifdef _WIN32
 // GetPrivateProfileStringA and WritePrivateProfileStringA.
 IniBackend& ProfileIniBackend();

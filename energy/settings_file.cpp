@@ -19,6 +19,11 @@ std::string ReadValue(IniBackend& backend, const std::string& path, const std::s
       backend.Read(path, Utf8ToIniBytes(section), Utf8ToIniBytes(key), std::string()));
 }
 
+// The file keeps text in the ANSI code page.
+std::string AsKept(const std::string& text) {
+  return IniBytesToUtf8(Utf8ToIniBytes(text));
+}
+
 }  // namespace
 
 SettingsFile::SettingsFile(std::string path) : SettingsFile(std::move(path), SystemIniBackend()) {}
@@ -49,14 +54,14 @@ DateTime SettingsFile::ReadDate(const std::string& section, const std::string& k
                                 DateTime fallback) const {
   const std::string text = ReadValue(backend_, path_, section, key);
   if (text.empty()) return fallback;
-  return ParseShortDate(text, CurrentFormatSettings()).value_or(fallback);
+  return ParseKeptShortDate(text, CurrentFormatSettings(), AsKept).value_or(fallback);
 }
 
 DateTime SettingsFile::ReadTime(const std::string& section, const std::string& key,
                                 DateTime fallback) const {
   const std::string text = ReadValue(backend_, path_, section, key);
   if (text.empty()) return fallback;
-  return ParseTime(text, CurrentFormatSettings()).value_or(fallback);
+  return ParseKeptTime(text, CurrentFormatSettings(), AsKept).value_or(fallback);
 }
 
 void SettingsFile::WriteText(const std::string& section, const std::string& key,

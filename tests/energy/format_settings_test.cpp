@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "common/errors.h"
 #include "test_support.h"
 
@@ -135,6 +139,99 @@ TEST(TimeText, LongTimeForms) {
        {"", "下午 13:00:00", "24:00:00", "12:60:00", "12:00:60", "12", "x 1:00", "1:00:00 PM PM"}) {
     EXPECT_FALSE(ParseTime(bad, test::TaiwanFormat()).has_value()) << bad;
   }
+}
+
+// Short date patterns of real locales, with the text our writer makes for 2024-03-05.
+TEST(DateText, PatternsWithLiteralTextReadBack) {
+  struct Case {
+    const char* pattern;
+    char separator;
+    const char* written;
+    std::vector<const char*> also_read;
+    std::vector<const char*> rejected;
+  };
+  const std::vector<Case> cases = {
+      {"yyyy. MM. dd.", '.', "2024. 03. 05.", {"2024.3.5.", " 2024. 3. 05. "}, {"2024. 03. 05"}},
+      {"yyyy. M. d.", '.', "2024. 3. 5.", {"2024. 03. 05."}, {"2024. 3. 5.."}},
+      {"d.M.yyyy.", '.', "5.3.2024.", {"05.03.2024."}, {"5.3.2024", "5,3,2024."}},
+      {"d.MM.yyyy 'г'.", '.', "5.03.2024 г.", {"5.3.2024г."}, {"5.03.2024", "5.03.2024 r."}},
+      {"yyyy年M月d日", '/', "2024年3月5日", {"2024年03月05日"}, {"2024/3/5"}},
+      {"d\u200f/M\u200f/yyyy", '/', "5\u200f/3\u200f/2024", {}, {"5/3/2024"}},
+      {"yyyy / dd / MM", '/', "2024 / 05 / 03", {"2024/5/3"}, {"2024 / 05"}},
+      {"dd/MM yyyy", '-', "05-03 2024", {"5-3 2024"}, {"05/03 2024"}},
+      {"yyyyMMdd", '/', "20240305", {"2024035"}, {"2024135", "202403051"}},
+      {"dd-MMM-yyyy", '-', "05-Mar-2024", {"5-MARCH-2024", "05-mar-2024"}, {"05-03-2024"}},
+      {"dddd, d 'de' MMMM yyyy", '/', "Tuesday, 5 de March 2024", {"tue, 05 de mar 2024"}, {}},
+      {"'Date: ''d''' d/M/yyyy", '/', "Date: 'd' 5/3/2024", {}, {"Date: d 5/3/2024"}},
+  };
+  const DateTime d = EncodeDate(2024, 3, 5);
+  for (const Case& c : cases) {
+    FormatSettings fs;
+    fs.short_date_format = c.pattern;
+    fs.date_separator = c.separator;
+    EXPECT_EQ(FormatShortDate(d, fs), c.written) << c.pattern;
+    EXPECT_EQ(ParseShortDate(c.written, fs), d) << c.pattern;
+    for (const char* text : c.also_read) EXPECT_EQ(ParseShortDate(text, fs), d) << text;
+    for (const char* text : c.rejected) EXPECT_FALSE(ParseShortDate(text, fs)) << text;
+  }
+}
+
+// Long time patterns of real locales: the text for 13:05:07 and for 00:00:00.
+TEST(TimeText, PatternsWithLiteralTextReadBack) {
+  struct Case {
+    const char* pattern;
+    const char* am;
+    const char* pm;
+    const char* afternoon;
+    const char* midnight;
+  };
+  const std::vector<Case> cases = {
+      {"'Klock' H.mm:ss", "vm", "nm", "Klock 13.05:07", "Klock 0.00:00"},
+      {"HH 'h' mm 'min' ss 's'", "AM", "PM", "13 h 05 min 07 s", "00 h 00 min 00 s"},
+      {"H'h'mm:ss", "AM", "PM", "13h05:07", "0h00:00"},
+      {"tt 'ga' h:mm:ss", "AM", "PM", "PM ga 1:05:07", "AM ga 12:00:00"},
+      {"ཆུ་ཚོད་h:mm:ss tt", "སྔ་དྲོ", "ཕྱི་དྲོ", "ཆུ་ཚོད་1:05:07 ཕྱི་དྲོ", "ཆུ་ཚོད་12:00:00 སྔ་དྲོ"},
+      {"H:mm:ss 'ч'.", "", "", "13:05:07 ч.", "0:00:00 ч."},
+      {"tth:mm:ss", "上午", "下午", "下午1:05:07", "上午12:00:00"},
+      {"h:mm:ss tt", "a. m.", "p. m.", "1:05:07 p. m.", "12:00:00 a. m."},
+      {"H:m:s", "", "", "13:5:7", "0:0:0"},
+  };
+  const DateTime afternoon = EncodeTime(13, 5, 7, 0);
+  for (const Case& c : cases) {
+    FormatSettings fs;
+    fs.long_time_format = c.pattern;
+    fs.time_am = c.am;
+    fs.time_pm = c.pm;
+    EXPECT_EQ(FormatLongTime(afternoon, fs), c.afternoon) << c.pattern;
+    EXPECT_EQ(FormatLongTime(0, fs), c.midnight) << c.pattern;
+    EXPECT_EQ(ParseTime(c.afternoon, fs), afternoon) << c.pattern;
+    EXPECT_EQ(ParseTime(c.midnight, fs), 0.0) << c.pattern;
+    EXPECT_FALSE(ParseTime(std::string(c.afternoon) + "x", fs)) << c.pattern;
+    EXPECT_FALSE(ParseTime(std::string("x") + c.afternoon, fs)) << c.pattern;
+  }
+}
+
+// A file in a narrower character set: bg-BG's narrow no-break space comes back as "?",
+// in the stored text as in the format, and the date still reads.
+TEST(DateText, KeptInANarrowerCharacterSet) {
+  const TextKeeper keep = [](const std::string& text) {
+    std::string kept = text;
+    for (size_t at; (at = kept.find("\u202f")) != std::string::npos;) kept.replace(at, 3, "?");
+    return kept;
+  };
+  FormatSettings fs;
+  fs.short_date_format = "d.MM.yyyy\u202f'г'.";
+  fs.long_time_format = "H:mm:ss\u202f'ч'.";
+  const DateTime d = EncodeDate(2026, 12, 9);
+  const std::string stored = keep(FormatShortDate(d, fs));
+  EXPECT_EQ(stored, "9.12.2026?г.");
+  EXPECT_FALSE(ParseShortDate(stored, fs));
+  EXPECT_EQ(ParseKeptShortDate(stored, fs, keep), d);
+  EXPECT_EQ(ParseKeptShortDate(FormatShortDate(d, fs), fs, keep), d);
+  EXPECT_FALSE(ParseKeptShortDate("9.12.2026!г.", fs, keep));
+  const DateTime t = EncodeTime(23, 59, 59, 0);
+  EXPECT_EQ(ParseKeptTime(keep(FormatLongTime(t, fs)), fs, keep), t);
+  EXPECT_FALSE(ParseKeptTime("23:59:59", fs, keep));
 }
 
 }  // namespace

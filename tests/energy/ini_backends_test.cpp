@@ -59,6 +59,13 @@ const std::vector<Scenario>& Scenarios() {
        "[A]\r\nk=v\r\n",
        {R("A", "missing", "x  "), R("A", "missing", " "), R("A", "missing", ""),
         R("B", "k", "dflt")}},
+      // Found by fuzzing: a section without a name loses its header "[]" when the file is
+      // rewritten, with the private-profile calls as with ours, and its keys join the
+      // section before it.
+      {"section without a name",
+       "[History]\r\n[]\r\nToday=5\r\n",
+       {R("History", "Today"), R("", "Today"), W("Parameters", "Watts", "107.125"),
+        R("History", "Today"), R("", "Today")}},
       {"long",
        nullptr,
        {W("A", "long", std::string(3000, 'a')), R("A", "long"),

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace wd {
@@ -171,17 +172,23 @@ std::string CopyDefault(const std::string& fallback) {
   return fallback.substr(0, std::min(end, kMaxIniValue));
 }
 
+// A key's value in a file's bytes, as the profile calls read it.
+std::string ReadFromBytes(const std::string& bytes, const std::string& section,
+                          const std::string& key, const std::string& fallback) {
+  IniDocument doc = IniDocument::Parse(bytes);
+  if (Section* s = doc.FindSection(Trim(section))) {
+    if (const Key* k = IniDocument::FindKey(*s, Trim(key)); k && k->value) {
+      return CopyEntry(*k->value);
+    }
+  }
+  return CopyDefault(fallback);
+}
+
 class OwnBackend final : public IniBackend {
  public:
   std::string Read(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& fallback) override {
-    IniDocument doc = IniDocument::Parse(LoadFile(path));
-    if (Section* s = doc.FindSection(Trim(section))) {
-      if (const Key* k = IniDocument::FindKey(*s, Trim(key)); k && k->value) {
-        return CopyEntry(*k->value);
-      }
-    }
-    return CopyDefault(fallback);
+    return ReadFromBytes(LoadFile(path), section, key, fallback);
   }
 
   bool Write(const std::string& path, const std::string& section, const std::string& key,
@@ -213,6 +220,21 @@ class OwnBackend final : public IniBackend {
 IniBackend& OwnIniBackend() {
   static OwnBackend backend;
   return backend;
+}
+
+IniSnapshot::IniSnapshot(std::string path, IniBackend& writer)
+    : path_(std::move(path)), bytes_(LoadFile(path_)), writer_(writer) {}
+
+std::string IniSnapshot::Read(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& fallback) {
+  return ReadFromBytes(path == path_ ? bytes_ : LoadFile(path), section, key, fallback);
+}
+
+bool IniSnapshot::Write(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
+  const bool written = writer_.Write(path, section, key, value);
+  if (path == path_) bytes_ = LoadFile(path_);
+  return written;
 }
 
 }  // namespace wd

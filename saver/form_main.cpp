@@ -276,6 +276,8 @@ void TFormMain::Resize(int width, int height) {
   gauge_values_.reset();
   changed_.clear();
   ComposeArea(composed_.dc(), RECT{0, 0, width, height});
+  // The whole window shows the new composition, not only the part the size change added.
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TFormMain::ComposeBackground() {

@@ -1,27 +1,28 @@
 #!/usr/bin/env bash
-# CPU use of the running saver under Wine: starts a virtual display, runs
-# dist/WattDial.scr /s (build it first with scripts/build) for SECONDS (default 60)
-# and reports the CPU time its Wine process used, and what the wineserver and Wine's
-# own helper processes used beside it, as a share of one core.
+# CPU use of the running saver under Wine, beside baselines measured in the same run:
+# starts a virtual display (1280 x 1024, one monitor) and runs, one after the other,
+# each for SECONDS (default 40): a blank full-screen window with a 397 ms timer that
+# does nothing, a probe that copies a 170 x 170 picture to the screen 20 times a
+# second (build/win/bench/blank_window.exe [probe]), dist/WattDial.scr /s without the
+# movie and with it. Reports the CPU time each program's Wine process used as a share
+# of one core, with and without the wineserver, and the saver's cost as a multiple of
+# the blank window's. Build first with scripts/build.
 #
 # Usage: bench/saver_cpu.sh [SECONDS] [PROGRAM.exe|.scr [ARGS...]]
-# PROGRAM defaults to dist/WattDial.scr with "/s"; it runs from a fresh folder with
-# dist/earth.swf beside it (WD_CPU_NO_MOVIE=1: without it). The Wine prefix is a copy of the project's, with a
-# wineserver of its own, so other Wine programs running meanwhile do not count.
+# With a PROGRAM, measures that one (from a fresh folder with dist/earth.swf beside
+# it; WD_CPU_NO_MOVIE=1: without it) beside the blank window. The Wine prefix is a copy
+# of the project's, with a wineserver of its own, so other Wine programs running
+# meanwhile do not count. WD_CPU_DPI=192 runs everything at that DPI.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${1:-60}
+seconds=${1:-40}
 shift || true
-if [ $# -gt 0 ]; then
-  program=$1
-  shift
-  args=("$@")
-else
-  program="$root/dist/WattDial.scr"
-  args=(/s)
-fi
+blank="$root/build/win/bench/blank_window.exe"
+saver="$root/dist/WattDial.scr"
 warmup=${WD_CPU_WARMUP:-3}  # seconds to let the program settle before measuring
-[ -f "$program" ] || { echo "saver_cpu: $program is missing; run scripts/build first" >&2; exit 1; }
+for needed in "$blank" "${1:-$saver}"; do
+  [ -f "$needed" ] || { echo "saver_cpu: $needed is missing; run scripts/build first" >&2; exit 1; }
+done
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "saver_cpu: SECONDS must be a positive whole number" >&2; exit 1; }
 
 source "$root/scripts/wine-env"
@@ -59,16 +60,11 @@ for n in $(seq 140 199); do
 done
 [ -n "$xvfb_pid" ] || { echo "saver_cpu: no Xvfb display could be started" >&2; exit 1; }
 
-mkdir -p "$work/app"
-cp "$program" "$work/app/"
-# WD_CPU_NO_MOVIE=1 leaves the movie out, to see the dashboard's share alone.
-if [ -z "${WD_CPU_NO_MOVIE:-}" ] && [ -f "$root/dist/earth.swf" ]; then
-  cp "$root/dist/earth.swf" "$work/app/"
-fi
-name=$(basename "$program")
-wineserver -p 60 >/dev/null 2>&1 || true
-(cd "$work/app" && exec wine "$work/app/$name" "${args[@]}" >"$work/program.log" 2>&1) &
-saver_pid=$!
+# The DPI (96 unless asked for), read by Wine's processes when they start.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${WD_CPU_DPI:-96}" /f \
+  >/dev/null 2>&1
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 
 # The CPU time (user + system, in clock ticks) of a process and all its threads.
 ticks() { { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; } 2>/dev/null || echo 0; }
@@ -96,42 +92,71 @@ sum_ticks() {
   for pid in "$@"; do total=$((total + $(ticks "$pid"))); done
   echo "$total"
 }
-
-# Wait for the program's window, then let it settle.
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
-  sleep 0.1
-done
-sleep "$warmup"
-kill -0 "$saver_pid" 2>/dev/null || { echo "saver_cpu: $name ended early:" >&2; cat "$work/program.log" >&2; exit 1; }
-classify
-[ ${#program_pids[@]} -gt 0 ] || { echo "saver_cpu: no Wine process of $name found" >&2; exit 1; }
-
 hz=$(getconf CLK_TCK)
-p0=$(sum_ticks "${program_pids[@]}")
-s0=$(sum_ticks "${server_pids[@]}")
-h0=$(sum_ticks "${helper_pids[@]}")
-x0=$(ticks "$xvfb_pid")
-t0=$(date +%s.%N)
-sleep "$seconds"
-kill -0 "$saver_pid" 2>/dev/null || { echo "saver_cpu: $name ended during the measurement" >&2; exit 1; }
-p1=$(sum_ticks "${program_pids[@]}")
-s1=$(sum_ticks "${server_pids[@]}")
-h1=$(sum_ticks "${helper_pids[@]}")
-x1=$(ticks "$xvfb_pid")
-t1=$(date +%s.%N)
+share() { awk -v d="$1" -v hz="$hz" -v t="$2" 'BEGIN { printf "%.2f", 100 * d / hz / t }'; }
 
-share() { awk -v d="$1" -v hz="$hz" -v t="$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')" \
-  'BEGIN { printf "%.2f", 100 * d / hz / t }'; }
-echo "program:    $name ${args[*]} (pid ${program_pids[*]})"
-echo "wineserver: $(share $((s1 - s0))) % of one core (serves the program and Wine's helpers)"
-echo "helpers:    $(share $((h1 - h0))) % of one core (Wine's own processes: ${#helper_pids[@]})"
-echo "Xvfb:       $(share $((x1 - x0))) % of one core (the X server drawing what Wine sends)"
-echo "with wineserver: $(share $((p1 - p0 + s1 - s0))) % of one core"
-echo "cpu: $(share $((p1 - p0))) % of one core over $seconds s"
+# measure LABEL MOVIE(0|1) PROGRAM [ARGS...]: runs the program from a fresh folder for
+# $seconds and appends "LABEL|program %|with wineserver %" to $work/results.
+measure() {
+  local label=$1 movie=$2 program=$3
+  shift 3
+  local app="$work/app-${#label}-$RANDOM"
+  mkdir -p "$app"
+  cp "$program" "$app/"
+  if [ "$movie" = 1 ] && [ -f "$root/dist/earth.swf" ]; then cp "$root/dist/earth.swf" "$app/"; fi
+  name=$(basename "$program")
+  wineserver -p 60 >/dev/null 2>&1 || true
+  (cd "$app" && exec wine "$app/$name" "$@" >"$work/program.log" 2>&1) &
+  saver_pid=$!
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep "$warmup"
+  kill -0 "$saver_pid" 2>/dev/null || { echo "saver_cpu: $name ended early:" >&2; cat "$work/program.log" >&2; exit 1; }
+  classify
+  [ ${#program_pids[@]} -gt 0 ] || { echo "saver_cpu: no Wine process of $name found" >&2; exit 1; }
+  local p0 s0 p1 s1 t0 t1 t
+  p0=$(sum_ticks "${program_pids[@]}")
+  s0=$(sum_ticks "${server_pids[@]}")
+  t0=$(date +%s.%N)
+  sleep "$seconds"
+  kill -0 "$saver_pid" 2>/dev/null || { echo "saver_cpu: $name ended during the measurement" >&2; exit 1; }
+  p1=$(sum_ticks "${program_pids[@]}")
+  s1=$(sum_ticks "${server_pids[@]}")
+  t1=$(date +%s.%N)
+  t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')
+  echo "$label|$(share $((p1 - p0)) "$t")|$(share $((p1 - p0 + s1 - s0)) "$t")" >>"$work/results"
+  echo "saver_cpu: $label: $(share $((p1 - p0)) "$t") % of one core" >&2
+  # Ended as a user would (the pointer moves, for the saver), else by its process id.
+  xdotool mousemove 100 100 2>/dev/null || true
+  sleep 0.3
+  xdotool mousemove 400 400 2>/dev/null || true
+  for _ in $(seq 30); do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.1; done
+  for pid in "${program_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait "$saver_pid" 2>/dev/null || true
+  saver_pid=""
+  sleep 1
+}
 
-# End the program as a user would: the pointer moves.
-xdotool mousemove 100 100 2>/dev/null || true
-sleep 0.3
-xdotool mousemove 400 400 2>/dev/null || true
-for _ in $(seq 50); do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.1; done
+: >"$work/results"
+measure "a blank full-screen window with a 397 ms timer that does nothing" 0 "$blank"
+if [ $# -gt 0 ]; then
+  program=$1
+  shift
+  movie=1
+  [ -z "${WD_CPU_NO_MOVIE:-}" ] || movie=0
+  measure "$(basename "$program") $*" "$movie" "$program" "$@"
+else
+  measure "a probe that copies a 170 x 170 picture to the screen 20 times a second (CS_OWNDC)" 0 "$blank" probe
+  measure "WattDial without the movie" 0 "$saver" /s
+  measure "WattDial with the movie" 1 "$saver" /s
+fi
+
+echo
+echo "CPU use under Wine over $seconds s each, one ${WD_CPU_DPI:-96} DPI 1280 x 1024 monitor:"
+echo
+echo "| program | process CPU, % of one core | with the wineserver |"
+echo "| --- | --- | --- |"
+awk -F'|' '{ printf "| %s | %s | %s |\n", $1, $2, $3 }' "$work/results"
+awk -F'|' 'NR == 1 { base = $2 } END { if (base > 0) printf "\nlast / blank window: %.0f times\n", $2 / base; else print "\nblank window: 0.00 (below what /proc counts)" }' "$work/results"

@@ -14,23 +14,6 @@ static_assert(LDBL_MANT_DIG == 64, "long double must have a 64-bit significand")
 namespace wd {
 namespace {
 
-constexpr double kDefaultWatts = 30;
-constexpr double kDefaultUnitFee = 2.59;
-constexpr double kDefaultUnitCo2 = 0.637;
-
-double ReadParameter(const char* key, double fallback) {
-  return SettingsFile(SettingsFilePath()).ReadFloat("Parameters", key, fallback);
-}
-double Watts() {
-  return ReadParameter("Watts", kDefaultWatts);
-}
-double UnitFee() {
-  return ReadParameter("UnitFee", kDefaultUnitFee);
-}
-double UnitCo2() {
-  return ReadParameter("UnitCo2", kDefaultUnitCo2);
-}
-
 // The formulas below are written left to right in long double; each result is converted
 // to a double before rounding.
 double Rounded(long double value) {
@@ -55,58 +38,82 @@ double UptimeToHours(int64_t uptime_ms) {
   return Rounded(static_cast<long double>(ms) / 86400000.0L * 24.0L);
 }
 
+EnergyRates ReadEnergyRates(const SettingsFile& ini) {
+  const EnergyRates defaults;
+  return {ini.ReadFloat("Parameters", "Watts", defaults.watts),
+          ini.ReadFloat("Parameters", "UnitFee", defaults.unit_fee),
+          ini.ReadFloat("Parameters", "UnitCo2", defaults.unit_co2)};
+}
+
+double ReadThisYearHours(const SettingsFile& ini) {
+  return ini.ReadFloat("History", "ThisYear", 0);
+}
+
+double HoursToKwh(double hours, const EnergyRates& rates) {
+  return Rounded(static_cast<long double>(hours) * rates.watts / 1000.0L);
+}
+
+double HoursToFee(double hours, const EnergyRates& rates) {
+  return Rounded(static_cast<long double>(hours) * rates.watts / 1000.0L * rates.unit_fee);
+}
+
+double HoursToCo2(double hours, const EnergyRates& rates) {
+  const double kwh = HoursToKwh(hours, rates);
+  return Rounded(static_cast<long double>(kwh) * rates.unit_co2);
+}
+
+double ThisYearCo2(double this_year_hours, const EnergyRates& rates) {
+  return Rounded(static_cast<long double>(this_year_hours) * rates.watts / 1000.0L *
+                 rates.unit_co2);
+}
+
+DateTime GetFromDate(SettingsFile& ini) {
+  const DateTime now = LocalNow();
+  const DateTime stored = ini.ReadDate("Parameters", "FromDate", 0);
+  if (stored != 0) return stored;
+  ini.WriteDate("Parameters", "FromDate", LocalNow());
+  return now;
+}
+
 double CalcHours() {
   return UptimeToHours(GetUpTimeMs());
 }
 
 double CalcPowerKwh() {
   const double hours = CalcHours();
-  const double watts = Watts();
-  return Rounded(static_cast<long double>(hours) * watts / 1000.0L);
+  return HoursToKwh(hours, ReadEnergyRates(SettingsFile(SettingsFilePath())));
 }
 
 double CalcPowerFee() {
   const double hours = CalcHours();
-  const double watts = Watts();
-  const double fee = UnitFee();
-  return Rounded(static_cast<long double>(hours) * watts / 1000.0L * fee);
+  return HoursToFee(hours, ReadEnergyRates(SettingsFile(SettingsFilePath())));
 }
 
 double CalcCo2() {
-  const double kwh = CalcPowerKwh();
-  const double co2 = UnitCo2();
-  return Rounded(static_cast<long double>(kwh) * co2);
+  const double hours = CalcHours();
+  return HoursToCo2(hours, ReadEnergyRates(SettingsFile(SettingsFilePath())));
 }
 
 double CalcThisYearCo2() {
-  const double hours = SettingsFile(SettingsFilePath()).ReadFloat("History", "ThisYear", 0);
-  const double watts = Watts();
-  const double co2 = UnitCo2();
-  return Rounded(static_cast<long double>(hours) * watts / 1000.0L * co2);
+  const SettingsFile ini(SettingsFilePath());
+  return ThisYearCo2(ReadThisYearHours(ini), ReadEnergyRates(ini));
 }
 
 double HoursToKwh(double hours) {
-  return Rounded(static_cast<long double>(hours) * Watts() / 1000.0L);
+  return HoursToKwh(hours, ReadEnergyRates(SettingsFile(SettingsFilePath())));
 }
 
 double HoursToFee(double hours) {
-  const double watts = Watts();
-  const double fee = UnitFee();
-  return Rounded(static_cast<long double>(hours) * watts / 1000.0L * fee);
+  return HoursToFee(hours, ReadEnergyRates(SettingsFile(SettingsFilePath())));
 }
 
 double HoursToCo2(double hours) {
-  const double kwh = HoursToKwh(hours);
-  return Rounded(static_cast<long double>(kwh) * UnitCo2());
+  return HoursToCo2(hours, ReadEnergyRates(SettingsFile(SettingsFilePath())));
 }
 
 DateTime GetFromDate() {
-  const DateTime now = LocalNow();
   SettingsFile ini(SettingsFilePath());
-  const DateTime stored = ini.ReadDate("Parameters", "FromDate", 0);
-  if (stored != 0) return stored;
-  ini.WriteDate("Parameters", "FromDate", LocalNow());
-  return now;
+  return GetFromDate(ini);
 }
 
 uint32_t MakeRGB(uint8_t r, uint8_t g, uint8_t b) {

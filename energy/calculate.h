@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/datetime.h"
+#include "energy/settings_file.h"
 
 namespace wd {
 
@@ -26,6 +27,28 @@ double HoursToCo2(double hours);
 // The date from which statistics are counted; stores today's date when none is stored and
 // then returns the current date and time.
 DateTime GetFromDate();
+
+// The settings the figures are made of, as one caller reads them once (Parameters/Watts,
+// UnitFee and UnitCo2, with their defaults), so that several figures rest on the same
+// values. The functions above read them afresh on every call.
+struct EnergyRates {
+  double watts = 30;
+  double unit_fee = 2.59;
+  double unit_co2 = 0.637;
+};
+EnergyRates ReadEnergyRates(const SettingsFile& ini);
+// The stored hours of this year (History/ThisYear, default 0).
+double ReadThisYearHours(const SettingsFile& ini);
+
+// The figures above on given settings: HoursToKwh(h) is HoursToKwh(h, ReadEnergyRates(..)),
+// CalcPowerKwh() is HoursToKwh(CalcHours(), ...), CalcThisYearCo2() is
+// ThisYearCo2(ReadThisYearHours(..), ...), and so on.
+double HoursToKwh(double hours, const EnergyRates& rates);
+double HoursToFee(double hours, const EnergyRates& rates);
+double HoursToCo2(double hours, const EnergyRates& rates);
+double ThisYearCo2(double this_year_hours, const EnergyRates& rates);
+// GetFromDate on the given settings file.
+DateTime GetFromDate(SettingsFile& ini);
 
 // A window colour: red in bits 0-7, green in 8-15, blue in 16-23.
 uint32_t MakeRGB(uint8_t r, uint8_t g, uint8_t b);

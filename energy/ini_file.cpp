@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace wd {
@@ -228,6 +229,21 @@ class OwnBackend final : public IniBackend {
 IniBackend& OwnIniBackend() {
   static OwnBackend backend;
   return backend;
+}
+
+IniSnapshot::IniSnapshot(std::string path, IniBackend& writer)
+    : path_(std::move(path)), bytes_(LoadFile(path_)), writer_(writer) {}
+
+std::string IniSnapshot::Read(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& fallback) {
+  return ReadIniValue(path == path_ ? bytes_ : LoadFile(path), section, key, fallback);
+}
+
+bool IniSnapshot::Write(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
+  const bool written = writer_.Write(path, section, key, value);
+  if (path == path_) bytes_ = LoadFile(path_);
+  return written;
 }
 
 }  // namespace wd

@@ -41,6 +41,25 @@ IniBackend& ProfileIniBackend();
 // The one the program uses: the private-profile calls on Windows, our own elsewhere.
 IniBackend& SystemIniBackend();
 
+// One reading of one INI file: the file is read once when the snapshot is made, and every
+// Read answers from those bytes as our own reader would (so several settings come from
+// the same state of the file). Writes go to `writer` at once, and the snapshot reads the
+// file again after each.
+class IniSnapshot final : public IniBackend {
+ public:
+  IniSnapshot(std::string path, IniBackend& writer);
+  // `path` must be the snapshot's file; another path is read from the file system.
+  std::string Read(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& fallback) override;
+  bool Write(const std::string& path, const std::string& section, const std::string& key,
+             const std::string& value) override;
+
+ private:
+  std::string path_;
+  std::string bytes_;
+  IniBackend& writer_;
+};
+
 // Program text (UTF-8) to the bytes the file holds, and back: the ANSI code page on
 // Windows, unchanged elsewhere.
 std::string Utf8ToIniBytes(const std::string& text);

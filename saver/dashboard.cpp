@@ -1,5 +1,6 @@
 #include "saver/dashboard.h"
 
+#include "energy/calculate.h"
 #include "energy/format_settings.h"
 
 namespace wd::saver {
@@ -48,6 +49,20 @@ UptimeClock UptimeClockAt(std::int64_t uptime_ms) {
 UptimeClockTexts UptimeClockTextsAt(std::int64_t uptime_ms) {
   const UptimeClock clock = UptimeClockAt(uptime_ms);
   return {FormatFigure(clock.seconds), FormatFigure(clock.minutes)};
+}
+
+void WriteTickLabels(std::int64_t uptime_ms, SettingsFile& ini, const LabelWriter& write) {
+  const UptimeClockTexts clock = UptimeClockTextsAt(uptime_ms);
+  write(kSeconds, clock.seconds);
+  write(kMins, clock.minutes);
+  const double hours = UptimeToHours(uptime_ms);
+  write(kHours, FormatFigure(hours));
+  const EnergyRates rates = ReadEnergyRates(ini);
+  write(kPower, FormatFigure(HoursToKwh(hours, rates)));
+  write(kPowerFee, FormatFigure(HoursToFee(hours, rates)));
+  write(kCo2, FormatFigure(HoursToCo2(hours, rates)));
+  write(kThisYearCo2, FormatFigure(ThisYearCo2(ReadThisYearHours(ini), rates)));
+  write(kFromdate, FormatShortDate(GetFromDate(ini)));
 }
 
 }  // namespace wd::saver

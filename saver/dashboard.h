@@ -5,7 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "energy/settings_file.h"
+#include "saver/layout.h"
 
 namespace wd::saver {
 
@@ -62,5 +66,14 @@ struct UptimeClockTexts {
 };
 
 UptimeClockTexts UptimeClockTextsAt(std::int64_t uptime_ms);
+
+// The eight label texts of one tick, in the order the tick writes them, every one from
+// the same uptime reading and the same reading of the settings (pass a SettingsFile over
+// an IniSnapshot: the file is then read once). `write` gets each text as soon as it is
+// known, so when a figure raises, the labels before it show their new texts and the
+// others keep theirs. The figures are those of CalcHours, CalcPowerKwh, CalcPowerFee,
+// CalcCo2, CalcThisYearCo2 and GetFromDate at that uptime.
+using LabelWriter = std::function<void(Label, const std::string&)>;
+void WriteTickLabels(std::int64_t uptime_ms, SettingsFile& ini, const LabelWriter& write);
 
 }  // namespace wd::saver

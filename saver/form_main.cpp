@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 #include "common/errors.h"
 #include "common/file_name.h"
 #include "energy/calculate.h"
 #include "energy/format_settings.h"
+#include "energy/ini_file.h"
+#include "energy/settings_file.h"
 #include "energy/uptime.h"
 #include "platform/application.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "saver/gdi_plus.h"
 #include "saver/list_file.h"
 
 namespace wd::saver {
@@ -32,6 +35,16 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The power settings whose changes tell the display's state.
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kMonitorPowerOn = {
+    0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+
+RECT ToRect(const PixelRect& area, int dx, int dy) {
+  return RECT{area.left + dx, area.top + dy, area.right + dx, area.bottom + dy};
+}
+
 HFONT MakeArial(int height) {
   LOGFONTW font{};
   font.lfHeight = -height;  // character height, not cell height
@@ -47,14 +60,13 @@ HFONT MakeArial(int height) {
 TFormMain::TFormMain(std::wstring program_path)
     : program_path_(std::move(program_path)), color_(kTeal) {
   for (int i = 0; i < kLabelCount; ++i) labels_[i] = win::Widen(kLabelPlaces[i].caption);
-  picture_ = StoredPicture();
-  label_font_.reset(MakeArial(21));
-  date_font_.reset(MakeArial(19));
 
   win::WindowParams params;
   params.class_name = L"TFormMain";
   params.caption = L"FormMain";
   params.style = WS_POPUP | WS_CLIPCHILDREN;
+  // A DC of its own: every tick draws straight to the window.
+  params.class_style = CS_DBLCLKS | CS_OWNDC;
   params.x = 0;
   params.y = 0;
   params.width = kPictureWidth;
@@ -67,9 +79,13 @@ TFormMain::TFormMain(std::wstring program_path)
                                               MovieSettings{.movie = L"earth-2.swf"});
   flash2_ = std::make_unique<TShockwaveFlash>(hwnd(), 216, 136, 185, 154,
                                               MovieSettings{.movie = L"text.swf"}, false);
+  ApplyDpi(::GetDpiForWindow(hwnd()));
   timer1_ = std::make_unique<win::Timer>(hwnd(), kTimer1, 397, true);
   timer2_ = std::make_unique<win::Timer>(hwnd(), kTimer2, 60000, false);
   timer3_ = std::make_unique<win::Timer>(hwnd(), kTimer3, 30000, false);
+  // Windows answers a registration with the current state at once.
+  for (const GUID& setting : {kConsoleDisplayState, kMonitorPowerOn})
+    power_notifications_.push_back(std::make_unique<PowerSettingRegistration>(hwnd(), setting));
 
   win::Application& app = win::Application::Instance();
   saved_cursor_ = app.CursorShape();
@@ -85,6 +101,7 @@ TFormMain::TFormMain(std::wstring program_path)
 
 TFormMain::~TFormMain() {
   if (FormMain == this) FormMain = nullptr;
+  power_notifications_.clear();
   win::Application::Instance().SetCursorShape(saved_cursor_);
   timer1_.reset();
   timer2_.reset();
@@ -126,35 +143,45 @@ void TFormMain::OnTimer(UINT_PTR id) {
 }
 
 void TFormMain::Timer1Timer() {
+  // Nobody sees the display: nothing moves until it comes back.
+  if (!display_on_) return;
   const RingValues& rings = tick_counter_.Advance();
   const int64_t uptime = GetUpTimeMs();
-
-  // The gauge on its own surface, over the picture that lies beneath the paint box.
-  const std::array<float, kRingCount> v = DrawRingsArguments(rings);
-  if (paint_box_) {
-    ::BitBlt(paint_box_.dc(), 0, 0, kPaintBoxSize, kPaintBoxSize, background_.dc(), kPaintBoxLeft,
-             kPaintBoxTop, SRCCOPY);
-    DrawRings(paint_box_.dc(), v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
-    gauge_drawn_ = true;
-  }
+  if (paint_box_) UpdateGauge(rings);
+  ++ticks_drawn_;
 
   // Each label is shown as soon as it is written: when a figure fails, the ones
   // before it are new and the ones after it keep their text.
   struct ShowOnExit {
     TFormMain* form;
-    ~ShowOnExit() { form->ShowTickArea(); }
+    ~ShowOnExit() { form->ShowChanges(); }
   } show{this};
-  SetLabel(kSeconds, FormatFigure(static_cast<double>(uptime % 60000) / 1000.0));
-  SetLabel(kMins, FormatFigure(static_cast<double>(uptime % 3600000) / 60000.0));
-  SetLabel(kHours, FormatFigure(CalcHours()));
-  SetLabel(kPower, FormatFigure(CalcPowerKwh()));
-  SetLabel(kPowerFee, FormatFigure(CalcPowerFee()));
-  SetLabel(kCo2, FormatFigure(CalcCo2()));
-  SetLabel(kThisYearCo2, FormatFigure(CalcThisYearCo2()));
-  SetLabel(kFromdate, FormatShortDate(GetFromDate()));
+  // Every figure of the tick rests on this one uptime and one reading of the file.
+  IniSnapshot snapshot(SettingsFilePath(), SystemIniBackend());
+  SettingsFile ini(SettingsFilePath(), snapshot);
+  WriteTickLabels(uptime, ini,
+                  [this](Label which, const std::string& text) { SetLabel(which, text); });
   // The picture timer is switched off on a seconds text of "00", which the
   // three-decimal form never gives; kept as the rule that ends the picture timer.
   if (labels_[kSeconds] == L"00") timer2_->SetEnabled(false);
+}
+
+void TFormMain::UpdateGauge(const RingValues& rings) {
+  const RECT box = PaintBoxRect();
+  ::GdiFlush();  // the surfaces' pixels are written directly
+  const ConstPixelRows under{gauge_under_.bits(), gauge_under_.width()};
+  const PixelRows out{paint_box_.bits(), paint_box_.width()};
+  if (!gauge_values_) {
+    raster_.Draw(under, out, PixelRect{0, 0, raster_.size(), raster_.size()}, rings);
+    changed_.push_back(box);
+  } else {
+    // Only what moved: each ring's arc between its old and new end.
+    for (const PixelRect& area : raster_.Changes(*gauge_values_, rings)) {
+      raster_.Draw(under, out, area, rings);
+      changed_.push_back(ToRect(area, box.left, box.top));
+    }
+  }
+  gauge_values_ = rings;
 }
 
 void TFormMain::Timer2Timer() {
@@ -180,25 +207,77 @@ void TFormMain::Timer2Timer() {
 }
 
 void TFormMain::SetLabel(Label which, const std::string& text) {
-  labels_[which] = win::Widen(text);
+  std::wstring wide = win::Widen(text);
+  if (wide == labels_[which]) return;
+  changed_.push_back(TextRect(which, labels_[which]));
+  labels_[which] = std::move(wide);
+  changed_.push_back(TextRect(which, labels_[which]));
+}
+
+int TFormMain::Px(int length) const {
+  return static_cast<int>(std::lround(length * scale_));
+}
+
+RECT TFormMain::PaintBoxRect() const {
+  const int size = raster_.size();
+  return RECT{Px(kPaintBoxLeft), Px(kPaintBoxTop), Px(kPaintBoxLeft) + size,
+              Px(kPaintBoxTop) + size};
 }
 
 RECT TFormMain::LabelRect(Label which) const {
   const LabelPlace& place = kLabelPlaces[which];
   // Wide enough for any figure; the text is right-aligned against `right`.
-  return RECT{0, place.top, place.right, place.top + place.font_height + 8};
+  return RECT{0, Px(place.top), Px(place.right), Px(place.top + place.font_height + 8)};
+}
+
+RECT TFormMain::TextRect(Label which, const std::wstring& text) const {
+  RECT rect = LabelRect(which);
+  if (!composed_) return rect;
+  win::SelectGuard font(composed_.dc(), which == kFromdate ? date_font_.get() : label_font_.get());
+  SIZE extent{};
+  ::GetTextExtentPoint32W(composed_.dc(), text.c_str(), static_cast<int>(text.size()), &extent);
+  const int spare = Px(3) + 1;
+  rect.left = std::max<LONG>(0, rect.right - extent.cx - spare);
+  rect.right += spare;
+  return rect;
+}
+
+void TFormMain::ApplyDpi(UINT dpi) {
+  if (!flash1_) return;  // the children are placed once they exist
+  scale_ = dpi > 0 ? dpi / 96.0 : 1.0;
+  raster_ = RingRaster(scale_);
+  picture_ = StoredPicture(scale_);
+  label_font_.reset(MakeArial(Px(kLabelPlaces[kSeconds].font_height)));
+  date_font_.reset(MakeArial(Px(kLabelPlaces[kFromdate].font_height)));
+  ::MoveWindow(flash1_->hwnd(), Px(kMovieLeft), Px(kMovieTop), Px(kMovieSize), Px(kMovieSize),
+               TRUE);
+  ::MoveWindow(flash2_->hwnd(), Px(216), Px(136), Px(185), Px(154), FALSE);
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  Resize(client.right, client.bottom);
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TFormMain::Resize(int width, int height) {
   if (width <= 0 || height <= 0) return;
   background_ = win::DibSurface(width, height);
   composed_ = win::DibSurface(width, height);
-  if (!paint_box_) paint_box_ = win::DibSurface(kPaintBoxSize, kPaintBoxSize);
+  paint_box_ = win::DibSurface(raster_.size(), raster_.size());
   ComposeBackground();
-  ::BitBlt(composed_.dc(), 0, 0, width, height, background_.dc(), 0, 0, SRCCOPY);
+  // What lies beneath the paint box; where the window ends, the backdrop colour.
+  gauge_under_ = win::DibSurface(raster_.size(), raster_.size());
+  const RECT box = PaintBoxRect();
+  const RECT under{0, 0, raster_.size(), raster_.size()};
+  win::GdiObject brush(::CreateSolidBrush(kBackdrop.colorref()));
+  ::FillRect(gauge_under_.dc(), &under, static_cast<HBRUSH>(brush.get()));
+  ::BitBlt(gauge_under_.dc(), 0, 0, raster_.size(), raster_.size(), background_.dc(), box.left,
+           box.top, SRCCOPY);
   // The gauge appears with the next tick, as after any repaint of its area.
-  gauge_drawn_ = false;
-  ComposeTickArea();
+  gauge_values_.reset();
+  changed_.clear();
+  ComposeArea(composed_.dc(), RECT{0, 0, width, height});
+  // The whole window shows the new composition, not only the part the size change added.
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TFormMain::ComposeBackground() {
@@ -210,36 +289,89 @@ void TFormMain::ComposeBackground() {
              SRCCOPY);
 }
 
-void TFormMain::ComposeTickArea() {
-  if (!composed_) return;
-  HDC dc = composed_.dc();
-  // Only the band a tick changes is laid afresh; the rest stays as Resize left it.
-  const int right = std::min(kTickAreaRight, composed_.width());
-  const int bottom = std::min(kTickAreaBottom, composed_.height());
-  ::BitBlt(dc, 0, kTickAreaTop, right, bottom - kTickAreaTop, background_.dc(), 0, kTickAreaTop,
-           SRCCOPY);
-  if (gauge_drawn_)
-    ::BitBlt(dc, kPaintBoxLeft, kPaintBoxTop, kPaintBoxSize, kPaintBoxSize, paint_box_.dc(), 0, 0,
-             SRCCOPY);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, RGB(255, 255, 255));
+void TFormMain::ComposeArea(HDC target, const RECT& area) const {
+  ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
+           background_.dc(), area.left, area.top, SRCCOPY);
+  RECT part;
+  const RECT box = PaintBoxRect();
+  if (gauge_values_ && ::IntersectRect(&part, &area, &box))
+    ::BitBlt(target, part.left, part.top, part.right - part.left, part.bottom - part.top,
+             paint_box_.dc(), part.left - box.left, part.top - box.top, SRCCOPY);
+  const int saved = ::SaveDC(target);
+  ::IntersectClipRect(target, area.left, area.top, area.right, area.bottom);
+  ::SetBkMode(target, TRANSPARENT);
+  ::SetTextColor(target, RGB(255, 255, 255));
   for (int i = 0; i < kLabelCount; ++i) {
     const Label which = static_cast<Label>(i);
-    win::SelectGuard font(dc, which == kFromdate ? date_font_.get() : label_font_.get());
     RECT rect = LabelRect(which);
-    ::DrawTextW(dc, labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
+    if (!::IntersectRect(&part, &area, &rect)) continue;
+    win::SelectGuard font(target, which == kFromdate ? date_font_.get() : label_font_.get());
+    ::DrawTextW(target, labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
                 DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
+  ::RestoreDC(target, saved);
 }
 
-void TFormMain::ShowTickArea() {
+win::DibSurface TFormMain::ComposeWhole() const {
+  win::DibSurface whole(composed_.width(), composed_.height());
+  const RECT all{0, 0, composed_.width(), composed_.height()};
+  ::BitBlt(whole.dc(), 0, 0, all.right, all.bottom, background_.dc(), 0, 0, SRCCOPY);
+  if (gauge_values_) {
+    // The whole gauge over the picture beneath the paint box.
+    const RECT box = PaintBoxRect();
+    win::DibSurface gauge(raster_.size(), raster_.size());
+    ::GdiFlush();
+    raster_.Draw(ConstPixelRows{gauge_under_.bits(), gauge_under_.width()},
+                 PixelRows{gauge.bits(), gauge.width()},
+                 PixelRect{0, 0, raster_.size(), raster_.size()}, *gauge_values_);
+    ::BitBlt(whole.dc(), box.left, box.top, gauge.width(), gauge.height(), gauge.dc(), 0, 0,
+             SRCCOPY);
+  }
+  ::SetBkMode(whole.dc(), TRANSPARENT);
+  ::SetTextColor(whole.dc(), RGB(255, 255, 255));
+  for (int i = 0; i < kLabelCount; ++i) {
+    const Label which = static_cast<Label>(i);
+    win::SelectGuard font(whole.dc(), which == kFromdate ? date_font_.get() : label_font_.get());
+    RECT rect = LabelRect(which);
+    ::DrawTextW(whole.dc(), labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
+                DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  }
+  return whole;
+}
+
+void TFormMain::ShowChanges() {
+  std::vector<RECT> changed;
+  changed.swap(changed_);
   if (!composed_) return;
-  ComposeTickArea();
-  win::WindowDc dc(hwnd());
-  const int right = std::min(kTickAreaRight, composed_.width());
-  const int bottom = std::min(kTickAreaBottom, composed_.height());
-  ::BitBlt(dc.get(), 0, kTickAreaTop, right, bottom - kTickAreaTop, composed_.dc(), 0, kTickAreaTop,
-           SRCCOPY);
+  const RECT all{0, 0, composed_.width(), composed_.height()};
+  HDC window = ::GetDC(hwnd());  // the window's own DC (CS_OWNDC)
+  for (RECT area : changed) {
+    if (!::IntersectRect(&area, &area, &all)) continue;
+    ComposeArea(composed_.dc(), area);
+    if (window)
+      ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               composed_.dc(), area.left, area.top, SRCCOPY);
+  }
+  if (window) ::ReleaseDC(hwnd(), window);
+}
+
+void TFormMain::OnDisplayState(bool on) {
+  if (on == display_on_ || !timer1_) return;
+  display_on_ = on;
+  timer1_->SetEnabled(on);
+  flash1_->SetPaused(!on);
+  // Back on: the figures of this moment at once, not one interval later.
+  if (on) Timer1Timer();
+}
+
+std::optional<bool> DisplayStateOf(const POWERBROADCAST_SETTING& setting) {
+  if (setting.DataLength < sizeof(DWORD)) return std::nullopt;
+  DWORD value;
+  std::memcpy(&value, setting.Data, sizeof value);
+  if (::IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) ||
+      ::IsEqualGUID(setting.PowerSetting, kMonitorPowerOn))
+    return value != 0;  // 0 off; 1 on; 2 (console state only) dimmed, still seen
+  return std::nullopt;
 }
 
 void TFormMain::OnPaint(HDC dc, const RECT& area) {
@@ -273,6 +405,18 @@ bool TFormMain::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
     case WM_SIZE:
       Resize(LOWORD(lparam), HIWORD(lparam));
       return false;
+    case WM_DPICHANGED:
+      ApplyDpi(HIWORD(wparam));
+      return false;
+    case WM_POWERBROADCAST:
+      if (wparam == PBT_POWERSETTINGCHANGE && lparam) {
+        if (const auto on =
+                DisplayStateOf(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam)))
+          OnDisplayState(*on);
+        result = TRUE;
+        return true;
+      }
+      return Window::HandleMessage(msg, wparam, lparam, result);
     default:
       return Window::HandleMessage(msg, wparam, lparam, result);
   }

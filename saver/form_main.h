@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,28 @@
 #include "saver/layout.h"
 #include "saver/movie_control.h"
 #include "saver/picture.h"
+#include "saver/ring_raster.h"
 
 namespace wd::saver {
+
+// One registration for a power setting's notifications, undone when it goes.
+class PowerSettingRegistration {
+ public:
+  PowerSettingRegistration(HWND hwnd, const GUID& setting)
+      : handle_(::RegisterPowerSettingNotification(hwnd, &setting, DEVICE_NOTIFY_WINDOW_HANDLE)) {}
+  PowerSettingRegistration(const PowerSettingRegistration&) = delete;
+  PowerSettingRegistration& operator=(const PowerSettingRegistration&) = delete;
+  ~PowerSettingRegistration() {
+    if (handle_) ::UnregisterPowerSettingNotification(handle_);
+  }
+
+ private:
+  HPOWERNOTIFY handle_;
+};
+
+// The console display's state in a WM_POWERBROADCAST power-setting change: true for on
+// (or dimmed, still visible), false for off; nothing for other settings.
+std::optional<bool> DisplayStateOf(const POWERBROADCAST_SETTING& setting);
 
 class TFormMain : public win::Window {
  public:
@@ -48,6 +69,20 @@ class TFormMain : public win::Window {
   TShockwaveFlash& ShockwaveFlash1() const { return *flash1_; }
   TShockwaveFlash& ShockwaveFlash2() const { return *flash2_; }
 
+  // What the window shows, composed tick by tick from the parts that changed.
+  const win::DibSurface& composed() const { return composed_; }
+  // The same picture composed afresh from nothing: background, the whole gauge of the
+  // current ring values (once a tick has drawn it) and every label.
+  win::DibSurface ComposeWhole() const;
+  // The dashboard's scale: the window's DPI over 96.
+  double scale() const { return scale_; }
+  // Client pixels of a layout length given at 96 DPI.
+  int Px(int length) const;
+  // False while the display is off: nothing is drawn and the movie's clock stands still.
+  bool display_on() const { return display_on_; }
+  // Ticks that drew since the window was made.
+  int64_t ticks_drawn() const { return ticks_drawn_; }
+
  protected:
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
   void OnPaint(HDC dc, const RECT& area) override;
@@ -61,13 +96,23 @@ class TFormMain : public win::Window {
   void FormPaint();
 
   void SetLabel(Label which, const std::string& text);
+  // The layout, fonts, picture and children for this DPI.
+  void ApplyDpi(UINT dpi);
   // Rebuilds the surfaces for a client area of this size.
   void Resize(int width, int height);
-  // Backdrop and picture, then gauge, then labels, into the composed surface.
+  // Backdrop and picture into the background surface.
   void ComposeBackground();
-  void ComposeTickArea();
-  void ShowTickArea();
+  // Redraws in the paint box what changed since the gauge was last drawn, and marks it.
+  void UpdateGauge(const RingValues& rings);
+  // Background, gauge and labels into `target` inside `area` (client pixels).
+  void ComposeArea(HDC target, const RECT& area) const;
+  // Composes and puts on the screen what the tick marked.
+  void ShowChanges();
+  void OnDisplayState(bool on);
   RECT LabelRect(Label which) const;
+  // Where a label's text lies, with room for its smoothed edges.
+  RECT TextRect(Label which, const std::wstring& text) const;
+  RECT PaintBoxRect() const;
 
   std::wstring program_path_;
   MouseExitRule exit_rule_;
@@ -75,15 +120,24 @@ class TFormMain : public win::Window {
   std::vector<std::string> list_lines_;
   COLORREF color_;
   TickCounter tick_counter_;
-  bool gauge_drawn_ = false;
   std::array<std::wstring, kLabelCount> labels_;
+  double scale_ = 1.0;
+  // The ring values the paint box shows; none until a tick draws the gauge.
+  std::optional<RingValues> gauge_values_;
+  // Client rectangles a tick changed, still to be composed and shown.
+  std::vector<RECT> changed_;
+  bool display_on_ = true;
+  int64_t ticks_drawn_ = 0;
+  std::vector<std::unique_ptr<PowerSettingRegistration>> power_notifications_;
 
   Picture picture_;
   win::GdiObject label_font_;
   win::GdiObject date_font_;
   win::DibSurface background_;  // backdrop colour and picture, client-sized
-  win::DibSurface paint_box_;   // the gauge's own surface
-  win::DibSurface composed_;    // what the window shows
+  RingRaster raster_;
+  win::DibSurface gauge_under_;  // what lies beneath the paint box
+  win::DibSurface paint_box_;    // the gauge's own surface, over the background beneath it
+  win::DibSurface composed_;     // what the window shows
   std::unique_ptr<TShockwaveFlash> flash1_;
   std::unique_ptr<TShockwaveFlash> flash2_;
   std::unique_ptr<win::Timer> timer1_;

@@ -1,5 +1,6 @@
-// Where things stand on a saver window, in client pixels. The window is
-// maximised on its monitor; everything keeps these positions whatever its size.
+// Where things stand on a saver window, in client pixels at 96 DPI; at other DPIs
+// every length is scaled by DPI / 96. The window is maximised on its monitor;
+// everything keeps these positions whatever its size.
 #pragma once
 
 #include <array>
@@ -66,10 +67,10 @@ inline constexpr std::array<LabelPlace, kLabelCount> kLabelPlaces{{
     {243, 378, 19, "date"},  // txtFromdate
 }};
 
-// Everything a tick may change lies in this band: the labels (which reach left as
-// far as their text needs) and the paint box.
-inline constexpr int kTickAreaTop = kPaintBoxTop;
-inline constexpr int kTickAreaRight = kPaintBoxLeft + kPaintBoxSize;
-inline constexpr int kTickAreaBottom = kPaintBoxTop + kPaintBoxSize;
+// The picture leaves this much room left of txtFromdate's right edge before the 自 that
+// opens its sentence: the widest short date any locale writes (118 px in Arial 19 px)
+// and a gap. tools/background/make_background.py draws the picture with the same number.
+inline constexpr int kDateRoom = 128;
+inline constexpr int kDateGap = 8;  // the least space kept between the date and the 自
 
 }  // namespace wd::saver

@@ -49,6 +49,12 @@ class TShockwaveFlash : public win::Window {
   // Starts playing (now, or as soon as a movie is loaded).
   void Play();
   bool playing() const { return playing_; }
+  // Frames put on the screen (a frame whose picture equals the one already there is not).
+  int64_t frames_shown() const { return frames_shown_; }
+  // While paused (nobody can see the screen) no frame runs and the movie's clock stands
+  // still: it goes on from the same frame, without catching up the paused time.
+  void SetPaused(bool paused);
+  bool paused() const { return paused_; }
   // Runs `frames` frames now, as the frame timer does when they are due.
   void Advance(int frames) { RunFrames(frames); }
 
@@ -92,6 +98,7 @@ class TShockwaveFlash : public win::Window {
   bool pending_load_ = false;
   bool file_read_ = false;
   bool playing_ = false;
+  bool paused_ = false;
   bool stale_ = true;  // the DIB does not show the current frame yet
 
   std::shared_ptr<const swf::Movie> movie_;
@@ -99,10 +106,21 @@ class TShockwaveFlash : public win::Window {
   std::optional<FrameClock> clock_;
   int64_t last_tick_ = 0;  // performance-counter reading at the previous frame tick
   int64_t frames_run_ = 0;
-  // Pictures of the movie's frames in DIB order, by frame, for movies whose loops
-  // look alike; empty entries are not drawn yet.
+  int64_t frames_shown_ = 0;
+  // The frame shown by the screen now, by its picture: frames whose pictures are
+  // alike share the number of the first of them. -1: unknown.
+  int ShownPicture() const;
+  // Puts the current frame on dc at (0, 0): straight from the cache when it is there.
+  void PutFrame(HDC dc);
+
+  // Pictures of the movie's frames, one below the other in one DIB, for movies whose
+  // loops look alike; a frame is there once `cached_` says so. `alike_[f]` is the
+  // first frame of the run of equal pictures that f belongs to.
   bool loops_alike_ = false;
-  std::vector<std::vector<uint32_t>> cache_;
+  win::DibSurface cache_;
+  std::vector<bool> cached_;
+  std::vector<int> alike_;
+  int on_screen_ = -1;  // ShownPicture() of the frame last put on the screen
   std::unique_ptr<win::Timer> timer_;
 
   // The picture, in one memory DC for the control's whole life.

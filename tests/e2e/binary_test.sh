@@ -16,6 +16,13 @@ while read -r dll; do
   grep -qE "$system_dlls" <<<"${dll^^}" || fail "needs $dll beside it"
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
 
+# The saver never keeps the display on: the power plan must still turn it off.
+imports=$(sed -n 's/^\s*[0-9a-f]*\s*[0-9]*\s*\([A-Za-z_][A-Za-z0-9_]*\)$/\1/p' <<<"$headers")
+grep -q 'CreateMutexA' <<<"$imports" || fail "the import list could not be read"
+for call in SetThreadExecutionState PowerSetRequest PowerCreateRequest; do
+  ! grep -qx "$call" <<<"$imports" || fail "imports $call, which can keep the display on"
+done
+
 grep -qa 'Microsoft.Windows.Common-Controls' "$scr" || fail "no Common Controls 6 manifest"
 grep -qa 'PerMonitorV2' "$scr" || fail "the manifest asks for no per-monitor DPI awareness"
 grep -qa 'asInvoker' "$scr" || fail "the manifest asks for no execution level"

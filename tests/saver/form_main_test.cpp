@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 
 #include "common/errors.h"
 #include "common/local_clock.h"
@@ -18,6 +23,7 @@
 #include "saver/form_main.h"
 #include "saver/gdi_plus.h"
 #include "saver/layout.h"
+#include "saver/picture.h"
 #include "tests/energy/test_support.h"
 
 namespace wd::saver {
@@ -178,6 +184,204 @@ TEST_F(DashboardTest, TenThousandTicksKeepTheGdiObjectCount) {
   }
   EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), before);
   EXPECT_EQ(form.tick_counter().count(), 10001);
+}
+
+// Pixels where two surfaces of the same size differ.
+int DifferentPixels(const win::DibSurface& a, const win::DibSurface& b) {
+  ::GdiFlush();
+  if (a.width() != b.width() || a.height() != b.height()) return -1;
+  int different = 0;
+  for (int i = 0; i < a.width() * a.height(); ++i) different += a.bits()[i] != b.bits()[i];
+  return different;
+}
+
+// Where they differ, as "left,top-right,bottom" (for the failure message).
+std::string WhereTheyDiffer(const win::DibSurface& a, const win::DibSurface& b) {
+  ::GdiFlush();
+  int left = a.width(), top = a.height(), right = -1, bottom = -1;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.bits()[y * a.width() + x] != b.bits()[y * a.width() + x]) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  return std::to_string(left) + "," + std::to_string(top) + "-" + std::to_string(right) + "," +
+         std::to_string(bottom);
+}
+
+TEST_F(DashboardTest, TicksComposedFromWhatChangedEqualWholeCompositions) {
+  WriteIni("[Parameters]\r\nWatts=107.125\r\nFromDate=2026/3/1\r\n[History]\r\nThisYear=100\r\n");
+  // Just before a whole minute and a whole hour of uptime: the seconds label shrinks
+  // from 59.xxx to 0.xxx and the minutes label from 59.xxx to 0.xxx.
+  g_tick_count = 3 * 3600000 - 20000;
+  TFormMain& form = OpenSaver();
+  // Past every ring's start (tick 61) and ring 1's wrap from 59 to 0 (ticks 60, 120).
+  for (int tick = 1; tick <= 130; ++tick) {
+    g_tick_count += 397;
+    form.Timer1Timer();
+    const win::DibSurface whole = form.ComposeWhole();
+    ASSERT_EQ(DifferentPixels(form.composed(), whole), 0)
+        << "tick " << tick << " at " << WhereTheyDiffer(form.composed(), whole);
+  }
+  EXPECT_EQ(form.label(kMins), L"0.527");  // 31,610 ms into the hour
+}
+
+// A power-setting change as Windows sends it to the registered window.
+void SendPowerSetting(HWND hwnd, const GUID& setting, DWORD value) {
+  struct {
+    POWERBROADCAST_SETTING head;
+    DWORD rest;  // Data holds one byte; the value takes four
+  } message{};
+  message.head.PowerSetting = setting;
+  message.head.DataLength = sizeof(DWORD);
+  std::memcpy(message.head.Data, &value, sizeof value);
+  ::SendMessageW(hwnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                 reinterpret_cast<LPARAM>(&message));
+}
+
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kMonitorPowerOn = {
+    0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+constexpr GUID kOtherSetting = {
+    0x8f7b45e3, 0xc393, 0x480a, {0x87, 0x8c, 0xf6, 0x7a, 0xc3, 0xd0, 0x70, 0x82}};
+
+void PumpMessagesFor(DWORD ms) {
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < ms) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(10);
+  }
+}
+
+TEST_F(DashboardTest, PowerSettingsTellTheDisplayState) {
+  struct Case {
+    const GUID* setting;
+    DWORD value;
+    std::optional<bool> on;
+  };
+  const Case cases[] = {
+      {&kConsoleDisplayState, 0, false}, {&kConsoleDisplayState, 1, true},
+      {&kConsoleDisplayState, 2, true},  {&kMonitorPowerOn, 0, false},
+      {&kMonitorPowerOn, 1, true},       {&kOtherSetting, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    struct {
+      POWERBROADCAST_SETTING head;
+      DWORD rest;
+    } message{};
+    message.head.PowerSetting = *c.setting;
+    message.head.DataLength = sizeof(DWORD);
+    std::memcpy(message.head.Data, &c.value, sizeof c.value);
+    EXPECT_EQ(DisplayStateOf(message.head), c.on) << c.value;
+  }
+}
+
+TEST_F(DashboardTest, NothingIsDrawnWhileTheDisplayIsOff) {
+  std::filesystem::copy_file(
+      std::filesystem::path(std::getenv("WD_SOURCE_DIR")) / "resources" / "earth.swf",
+      folder_ / "earth.swf");
+  TFormMain& form = OpenSaver();
+  TShockwaveFlash& movie = form.ShockwaveFlash1();
+  form.Timer1Timer();
+  PumpMessagesFor(300);
+  ASSERT_GT(movie.frames_run(), 1);
+
+  SendPowerSetting(form.hwnd(), kConsoleDisplayState, 0);
+  EXPECT_FALSE(form.display_on());
+  EXPECT_FALSE(form.timer1().enabled());
+  EXPECT_TRUE(movie.paused());
+  const int64_t ticks = form.tick_counter().count();
+  const int64_t drawn = form.ticks_drawn();
+  const int64_t frames = movie.frames_run();
+  const std::wstring seconds = form.label(kSeconds);
+  // A tick that was already queued, and time passing: nothing moves.
+  ::SendMessageW(form.hwnd(), WM_TIMER, 1, 0);
+  g_tick_count += 5000;
+  PumpMessagesFor(600);
+  EXPECT_EQ(form.tick_counter().count(), ticks);
+  EXPECT_EQ(form.ticks_drawn(), drawn);
+  EXPECT_EQ(movie.frames_run(), frames) << "the movie's clock stood still";
+  EXPECT_EQ(form.label(kSeconds), seconds);
+
+  // Back on: the figures of this moment at once, and everything runs again.
+  SendPowerSetting(form.hwnd(), kMonitorPowerOn, 1);
+  EXPECT_TRUE(form.display_on());
+  EXPECT_TRUE(form.timer1().enabled());
+  EXPECT_FALSE(movie.paused());
+  EXPECT_EQ(form.tick_counter().count(), ticks + 1);
+  EXPECT_EQ(form.label(kSeconds), L"8.456");
+  EXPECT_EQ(DifferentPixels(form.composed(), form.ComposeWhole()), 0);
+  PumpMessagesFor(300);
+  EXPECT_GT(movie.frames_run(), frames);
+  // No catching up of the time the display was off (20 frames a second at most).
+  EXPECT_LT(movie.frames_run(), frames + 12);
+}
+
+TEST(StoredPicture, EachScaleHasItsOwnPictureAndScalesBetweenComeDownFromTheNextLarger) {
+  struct Case {
+    double scale;
+    int width, height;
+  };
+  for (const Case& c : {Case{1.0, 1024, 719}, Case{1.25, 1280, 899}, Case{1.5, 1536, 1079},
+                        Case{1.75, 1792, 1258}, Case{2.0, 2048, 1438}, Case{2.5, 2560, 1798}}) {
+    const Picture picture = StoredPicture(c.scale);
+    ASSERT_TRUE(picture) << c.scale;
+    EXPECT_EQ(picture->width(), c.width) << c.scale;
+    EXPECT_EQ(picture->height(), c.height) << c.scale;
+  }
+  EXPECT_EQ(StoredPicture(1.5), StoredPicture(1.5)) << "decoded once";
+  // Its edges reach the backdrop colour the picture ends in, without a dark seam.
+  const Picture between = StoredPicture(1.25);
+  ::GdiFlush();
+  const uint32_t corner = between->bits()[static_cast<size_t>(898) * 1280 + 1279];
+  EXPECT_NEAR(static_cast<int>((corner >> 8) & 0xFF), 69, 3);
+}
+
+TEST_F(DashboardTest, AtTwiceTheDpiEveryLengthDoubles) {
+  TFormMain& form = OpenSaver();
+  ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+  EXPECT_EQ(form.scale(), 2.0);
+  RECT rect;
+  ::GetWindowRect(form.ShockwaveFlash1().hwnd(), &rect);
+  ::MapWindowPoints(HWND_DESKTOP, form.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, 2 * kMovieLeft);
+  EXPECT_EQ(rect.top, 2 * kMovieTop);
+  EXPECT_EQ(rect.right - rect.left, 2 * kMovieSize);
+  EXPECT_EQ(form.ShockwaveFlash1().width(), 2 * kMovieSize) << "drawn at that size";
+  for (int tick = 1; tick <= 70; ++tick) {
+    g_tick_count += 397;
+    form.Timer1Timer();
+  }
+  ::GdiFlush();
+  const win::DibSurface& shown = form.composed();
+  const auto at = [&](int x, int y) {
+    return shown.bits()[static_cast<size_t>(y) * shown.width() + x];
+  };
+  // Tick 70: ring 7 (innermost, radius 17) at 10, 45 degrees. At twice the scale its
+  // value arc lies around radius 34 of the centre (1238, 810) and is 46 px wide: at 20
+  // degrees it covers radius 54, which a 23 px pen would not reach. Ring 6's track
+  // (radius 120) at 6 o'clock.
+  const auto polar = [&](double radius, double degrees) {
+    const double a = degrees * 3.14159265358979 / 180.0;
+    return at(static_cast<int>(std::lround(1238 + radius * std::sin(a))),
+              static_cast<int>(std::lround(810 - radius * std::cos(a))));
+  };
+  EXPECT_EQ(polar(34, 20), 0xE60012u);
+  EXPECT_EQ(polar(54, 20), 0xE60012u);
+  EXPECT_EQ(polar(120, 180), kBackdrop.dib_pixel());
+  EXPECT_EQ(polar(120 + 28, 180), kBackdrop.dib_pixel()) << "a 60 px track";
+  EXPECT_EQ(DifferentPixels(shown, form.ComposeWhole()), 0)
+      << WhereTheyDiffer(shown, form.ComposeWhole());
+  // White figures right-aligned at 2 x 571, none beyond it.
+  int white = 0, beyond = 0;
+  for (int y = 240; y < 290; ++y) {
+    for (int x = 900; x < 1142; ++x) white += at(x, y) == 0xFFFFFFu;
+    for (int x = 1146; x < 1200; ++x) beyond += at(x, y) == 0xFFFFFFu;
+  }
+  EXPECT_GT(white, 40);
+  EXPECT_EQ(beyond, 0);
 }
 
 TEST_F(DashboardTest, PictureTimerTakesTheWholeMinutesAndRaisesNothing) {

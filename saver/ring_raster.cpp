@@ -1,0 +1,158 @@
+#include "saver/ring_raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "saver/layout.h"
+
+namespace wd::saver {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kStartDegrees = -90.0;  // 12 o'clock, angles clockwise
+constexpr double kTrackWidth = 30.0;
+constexpr double kValueWidth = 23.0;
+
+// Ring 1 (outermost) to ring 7: the circles inscribed in the squares of corner
+// 10 + 43 (n - 1) and side 550 - 86 (n - 1) around (285, 285).
+struct RingSpec {
+  int corner, side;
+  uint32_t colour;
+  double track_sweep;
+};
+constexpr RingSpec kRingSpecs[kRingCount] = {
+    {10, 550, 0x0068B7, 271.0},  {53, 464, 0x00A0E9, 271.0},  {96, 378, 0x17902D, 271.0},
+    {139, 292, 0x8EC31F, 271.0}, {182, 206, 0xFCC700, 271.0}, {225, 120, 0xEB6100, 271.0},
+    {268, 34, 0xE60012, 280.0},
+};
+
+// The sweep of a value arc as DrawRings computes it: 4.5 degrees a unit in single
+// precision, at most 270.
+double SweepOf(int32_t value) {
+  return std::min(4.5f * static_cast<float>(value), 270.0f);
+}
+
+// An arc: the band `half` either side of `radius`, from 12 o'clock `sweep` degrees
+// clockwise, flat at both ends. `end_x`, `end_y`: the direction of its end.
+struct Arc {
+  double radius, half, sweep, end_x, end_y;
+  Arc(double r, double h, double s)
+      : radius(r),
+        half(h),
+        sweep(s),
+        end_x(std::cos((kStartDegrees + s) * kPi / 180.0)),
+        end_y(std::sin((kStartDegrees + s) * kPi / 180.0)) {}
+};
+
+// Distance of (dx, dy) from the ray from the centre in direction (ux, uy).
+double FromRay(double dx, double dy, double distance, double ux, double uy) {
+  return dx * ux + dy * uy > 0 ? std::abs(dx * uy - dy * ux) : distance;
+}
+
+// How much of the pixel centred at (dx, dy) from the centre the arc covers, 0 to 1,
+// smoothed over one pixel at every edge. (Angles run clockwise on the screen, where
+// y grows downwards: the cross product of two directions is the sine of the angle
+// from the first to the second.)
+double Coverage(double dx, double dy, double distance, const Arc& arc) {
+  if (arc.sweep <= 0) return 0;
+  const double radial = std::clamp(arc.half - std::abs(distance - arc.radius) + 0.5, 0.0, 1.0);
+  if (radial <= 0) return 0;
+  constexpr double kStartX = 0, kStartY = -1;                 // 12 o'clock
+  const double past_start = kStartX * dy - kStartY * dx;      // sin(angle - start)
+  const double before_end = dx * arc.end_y - dy * arc.end_x;  // sin(end - angle)
+  const bool inside =
+      arc.sweep <= 180 ? past_start >= 0 && before_end >= 0 : !(past_start < 0 && before_end < 0);
+  const double edge = std::min(FromRay(dx, dy, distance, kStartX, kStartY),
+                               FromRay(dx, dy, distance, arc.end_x, arc.end_y));
+  const double angular = std::clamp((inside ? edge : -edge) + 0.5, 0.0, 1.0);
+  return radial * angular;
+}
+
+uint32_t Mix(uint32_t under, uint32_t over, double coverage) {
+  const auto a = static_cast<uint32_t>(std::lround(coverage * 255.0));
+  if (a == 0) return under;
+  if (a == 255) return over;
+  uint32_t out = 0;
+  for (int shift : {0, 8, 16}) {
+    const uint32_t u = (under >> shift) & 0xFF, o = (over >> shift) & 0xFF;
+    out |= ((o * a + u * (255 - a) + 127) / 255) << shift;
+  }
+  return out;
+}
+
+}  // namespace
+
+RingRaster::RingRaster(double scale)
+    : scale_(scale),
+      size_(static_cast<int>(std::lround(kPaintBoxSize * scale))),
+      centre_(285.0 * scale),
+      track_half_(kTrackWidth / 2 * scale),
+      value_half_(kValueWidth / 2 * scale) {
+  for (const RingSpec& spec : kRingSpecs)
+    rings_.push_back({spec.side / 2.0 * scale, spec.colour, spec.track_sweep});
+}
+
+void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
+                      const RingValues& values) const {
+  std::vector<Arc> tracks, arcs;
+  for (int n = 0; n < kRingCount; ++n) {
+    tracks.emplace_back(rings_[n].radius, track_half_, rings_[n].track_sweep);
+    arcs.emplace_back(rings_[n].radius, value_half_, SweepOf(values[n]));
+  }
+  const int left = std::max(area.left, 0), top = std::max(area.top, 0);
+  const int right = std::min(area.right, size_), bottom = std::min(area.bottom, size_);
+  for (int y = top; y < bottom; ++y) {
+    const uint32_t* from = under.pixels + static_cast<ptrdiff_t>(y) * under.stride;
+    uint32_t* to = out.pixels + static_cast<ptrdiff_t>(y) * out.stride;
+    const double dy = y - centre_;
+    for (int x = left; x < right; ++x) {
+      const double dx = x - centre_;
+      const double distance = std::hypot(dx, dy);
+      uint32_t pixel = from[x];
+      // Rings lie 13 px apart at scale 1: a pixel is near one ring at most.
+      for (int n = 0; n < kRingCount; ++n) {
+        if (std::abs(distance - rings_[n].radius) > track_half_ + 1) continue;
+        pixel = Mix(pixel, kBackdrop.dib_pixel(), Coverage(dx, dy, distance, tracks[n]));
+        pixel = Mix(pixel, rings_[n].colour, Coverage(dx, dy, distance, arcs[n]));
+        break;
+      }
+      to[x] = pixel;
+    }
+  }
+}
+
+std::vector<PixelRect> RingRaster::Changes(const RingValues& before,
+                                           const RingValues& after) const {
+  std::vector<PixelRect> areas;
+  for (int n = 0; n < kRingCount; ++n) {
+    const double old_sweep = SweepOf(before[n]), new_sweep = SweepOf(after[n]);
+    if (old_sweep == new_sweep) continue;
+    // Growing: the arc between the two ends. Shrinking: the whole old arc, where the
+    // track shows again.
+    const double from = kStartDegrees + (new_sweep > old_sweep ? old_sweep : 0.0);
+    const double to = kStartDegrees + std::max(old_sweep, new_sweep);
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+    const int steps = std::max(1, static_cast<int>(std::ceil(to - from)));
+    for (int i = 0; i <= steps; ++i) {
+      const double a = (from + (to - from) * i / steps) * kPi / 180.0;
+      for (const double r : {rings_[n].radius - value_half_, rings_[n].radius + value_half_}) {
+        const double x = centre_ + r * std::cos(a), y = centre_ + r * std::sin(a);
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    // Pixels within a pixel of the band or of an end change too; one more for the
+    // chords between the sampled angles.
+    constexpr int kRoom = 3;
+    PixelRect area{static_cast<int>(std::floor(left)) - kRoom,
+                   static_cast<int>(std::floor(top)) - kRoom,
+                   static_cast<int>(std::ceil(right)) + kRoom + 1,
+                   static_cast<int>(std::ceil(bottom)) + kRoom + 1};
+    area.left = std::max(area.left, 0), area.top = std::max(area.top, 0);
+    area.right = std::min(area.right, size_), area.bottom = std::min(area.bottom, size_);
+    if (!area.empty()) areas.push_back(area);
+  }
+  return areas;
+}
+
+}  // namespace wd::saver

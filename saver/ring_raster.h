@@ -1,0 +1,65 @@
+// The ring gauge as the saver window draws it: the seven rings of DrawRings (same
+// squares, pen widths, colours, sweeps and order: each ring's track, then its value
+// arc), rasterised by the program itself with a one-pixel smoothed edge. Each pixel's
+// colour depends only on where it lies, the picture beneath it and the ring values,
+// so redrawing the parts of a tick that changed gives exactly the pixels of a whole
+// draw, and at any scale. Portable: works on 0x00RRGGBB pixel rows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "saver/dashboard.h"
+
+namespace wd::saver {
+
+struct PixelRect {
+  int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+  bool empty() const { return right <= left || bottom <= top; }
+  bool operator==(const PixelRect&) const = default;
+};
+
+// Pixel rows: `stride` pixels from one row to the next.
+struct PixelRows {
+  uint32_t* pixels;
+  int stride;
+};
+struct ConstPixelRows {
+  const uint32_t* pixels;
+  int stride;
+};
+
+class RingRaster {
+ public:
+  // The gauge `scale` times as large as at 96 DPI (geometry and pen widths).
+  explicit RingRaster(double scale = 1.0);
+
+  // The side of the gauge's square paint box: 600 at scale 1.
+  int size() const { return size_; }
+
+  // Draws the gauge of `values` (by ring, ring 1 first) inside `area` of the paint
+  // box: every pixel there becomes the one `under` holds (what lies beneath the
+  // paint box) with the rings drawn over it. Pixels outside `area` are not touched.
+  void Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
+            const RingValues& values) const;
+
+  // The areas of the paint box whose pixels differ between the gauge at `before` and at
+  // `after`: for each ring that moved, its value arc between the two ends (after the
+  // wrap to a smaller value, the whole of the old arc), with room for the smoothed edges.
+  std::vector<PixelRect> Changes(const RingValues& before, const RingValues& after) const;
+
+ private:
+  struct Ring {
+    double radius;
+    uint32_t colour;  // 0x00RRGGBB
+    double track_sweep;
+  };
+  double scale_;
+  int size_;
+  double centre_;
+  double track_half_;
+  double value_half_;
+  std::vector<Ring> rings_;
+};
+
+}  // namespace wd::saver

@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 
+#include "bench/window_program.h"
 #include "platform/dib.h"
 #include "platform/text.h"
 #include "platform/window.h"
@@ -77,16 +78,7 @@ class BlankWindow : public wd::win::Window {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR command_line, int) {
-  try {
-    BlankWindow window(std::wcsstr(command_line, L"probe") != nullptr);
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  } catch (const std::exception& error) {
-    ::MessageBoxW(nullptr, wd::win::Widen(error.what()).c_str(), L"blank_window", MB_ICONERROR);
-    return 1;
-  }
-  return 0;
+  const bool probe = std::wcsstr(command_line, L"probe") != nullptr;
+  return wd::bench::RunWindowProgram(L"blank_window",
+                                     [probe] { return std::make_unique<BlankWindow>(probe); });
 }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <exception>
+#include <memory>
 
+#include "bench/window_program.h"
 #include "platform/application.h"
 #include "platform/executable.h"
 #include "platform/text.h"
@@ -44,23 +46,21 @@ class BackdropWindow : public wd::win::Window {
   }
 };
 
+// The backdrop with the movie playing on it.
+struct MovieProgram {
+  MovieProgram()
+      : movie(window.hwnd(), 128, 408, 170, 170,
+              wd::saver::MovieSettings{.movie = L"earth-2.swf"}) {
+    movie.SetMovie(wd::win::ExecutableFolder() + L"earth.swf");
+    movie.Play();
+  }
+  BackdropWindow window;
+  wd::saver::TShockwaveFlash movie;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  try {
-    BackdropWindow window;
-    wd::saver::TShockwaveFlash movie(window.hwnd(), 128, 408, 170, 170,
-                                     wd::saver::MovieSettings{.movie = L"earth-2.swf"});
-    movie.SetMovie(wd::win::ExecutableFolder() + L"earth.swf");
-    movie.Play();
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  } catch (const std::exception& error) {
-    ::MessageBoxW(nullptr, wd::win::Widen(error.what()).c_str(), L"movie_window", MB_ICONERROR);
-    return 1;
-  }
-  return 0;
+  return wd::bench::RunWindowProgram(L"movie_window",
+                                     [] { return std::make_unique<MovieProgram>(); });
 }

@@ -22,7 +22,7 @@ namespace {
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT_PTR kFrameTimer = 2;
 
-class BlankWindow : public wd::win::Window {
+class BlankWindow : public wd::bench::QuitOnInputWindow {
  public:
   explicit BlankWindow(bool probe) : probe_(probe) {
     wd::win::WindowParams params;
@@ -56,15 +56,6 @@ class BlankWindow : public wd::win::Window {
     const wd::win::DibSurface& frame = frames_[++shown_ % 2];
     ::BitBlt(dc, 128, 408, 170, 170, frame.dc(), 0, 0, SRCCOPY);
     ::ReleaseDC(hwnd(), dc);
-  }
-  void OnMouseDown(int, int) override { ::PostQuitMessage(0); }
-  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
-    if (msg == WM_KEYDOWN || msg == WM_CLOSE) {
-      ::PostQuitMessage(0);
-      result = 0;
-      return true;
-    }
-    return Window::HandleMessage(msg, wparam, lparam, result);
   }
 
  private:

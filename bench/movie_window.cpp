@@ -16,7 +16,7 @@
 
 namespace {
 
-class BackdropWindow : public wd::win::Window {
+class BackdropWindow : public wd::bench::QuitOnInputWindow {
  public:
   BackdropWindow() {
     wd::win::WindowParams params;
@@ -34,15 +34,6 @@ class BackdropWindow : public wd::win::Window {
   void OnPaint(HDC dc, const RECT& area) override {
     wd::win::GdiObject brush(::CreateSolidBrush(wd::saver::kBackdrop.colorref()));
     ::FillRect(dc, &area, static_cast<HBRUSH>(brush.get()));
-  }
-  void OnMouseDown(int, int) override { ::PostQuitMessage(0); }
-  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
-    if (msg == WM_KEYDOWN || msg == WM_CLOSE) {
-      ::PostQuitMessage(0);
-      result = 0;
-      return true;
-    }
-    return Window::HandleMessage(msg, wparam, lparam, result);
   }
 };
 

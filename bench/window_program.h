@@ -7,8 +7,23 @@
 #include <exception>
 
 #include "platform/text.h"
+#include "platform/window.h"
 
 namespace wd::bench {
+
+// A bench window that ends the program on a click, a key or a close.
+class QuitOnInputWindow : public win::Window {
+ protected:
+  void OnMouseDown(int, int) override { ::PostQuitMessage(0); }
+  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    if (msg == WM_KEYDOWN || msg == WM_CLOSE) {
+      ::PostQuitMessage(0);
+      result = 0;
+      return true;
+    }
+    return Window::HandleMessage(msg, wparam, lparam, result);
+  }
+};
 
 template <typename MakeWindows>
 int RunWindowProgram(const wchar_t* name, MakeWindows make_windows) {

@@ -69,7 +69,8 @@ double Coverage(double dx, double dy, double distance, const Arc& arc) {
 }
 
 uint32_t Mix(uint32_t under, uint32_t over, double coverage) {
-  const auto a = static_cast<uint32_t>(std::lround(coverage * 255.0));
+  // Coverage is 0 to 1: adding a half and truncating rounds it (inline, unlike lround).
+  const auto a = static_cast<uint32_t>(coverage * 255.0 + 0.5);
   if (a == 0) return under;
   if (a == 255) return over;
   uint32_t out = 0;
@@ -95,10 +96,13 @@ RingRaster::RingRaster(double scale)
 void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
                       const RingValues& values) const {
   std::vector<Arc> tracks, arcs;
+  tracks.reserve(kRingCount);
+  arcs.reserve(kRingCount);
   for (int n = 0; n < kRingCount; ++n) {
     tracks.emplace_back(rings_[n].radius, track_half_, rings_[n].track_sweep);
     arcs.emplace_back(rings_[n].radius, value_half_, SweepOf(values[n]));
   }
+  const double reach = track_half_ + 1;
   const int left = std::max(area.left, 0), top = std::max(area.top, 0);
   const int right = std::min(area.right, size_), bottom = std::min(area.bottom, size_);
   for (int y = top; y < bottom; ++y) {
@@ -107,11 +111,12 @@ void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area
     const double dy = y - centre_;
     for (int x = left; x < right; ++x) {
       const double dx = x - centre_;
-      const double distance = std::hypot(dx, dy);
+      // The square root inlines; hypot is a library call per pixel.
+      const double distance = std::sqrt(dx * dx + dy * dy);
       uint32_t pixel = from[x];
       // Rings lie 13 px apart at scale 1: a pixel is near one ring at most.
       for (int n = 0; n < kRingCount; ++n) {
-        if (std::abs(distance - rings_[n].radius) > track_half_ + 1) continue;
+        if (std::abs(distance - rings_[n].radius) > reach) continue;
         pixel = Mix(pixel, kBackdrop.dib_pixel(), Coverage(dx, dy, distance, tracks[n]));
         pixel = Mix(pixel, rings_[n].colour, Coverage(dx, dy, distance, arcs[n]));
         break;

@@ -372,6 +372,7 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
   const Matrix& m = p.matrix;
   FillRule rule = shape.nonZero ? FillRule::NonZero : FillRule::EvenOdd;
   std::vector<Point> poly, curvePoints;
+  std::vector<uint8_t> polyInCurve;  // per point of poly: inside a curve (see strokePolyline)
   for (const ShapeGroup& g : shape.groups) {
     if (budget_.exhausted()) return;
     if (!budget_.spend(g.edges.size())) return;
@@ -416,28 +417,35 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
       st.miterLimit = std::max(1.0, ls.miterLimit);
       raster_.reset(s.width, s.height, aa_);
       poly.clear();
+      polyInCurve.clear();
       Point lastEnd{};
       auto flush = [&]() {
         if (poly.empty()) return;
         const Point &a = poly.front(), &b = poly.back();
         bool closed = !ls.noClose && poly.size() > 2 && std::fabs(a.x - b.x) < 1e-9 &&
                       std::fabs(a.y - b.y) < 1e-9;
-        strokePolyline(poly, closed, st, raster_);
+        strokePolyline(poly, polyInCurve, closed, st, raster_);
         poly.clear();
+        polyInCurve.clear();
       };
       for (size_t i = 0; i < g.edges.size(); ++i) {
         const ShapeEdge& e = g.edges[i];
         if (e.line != l) continue;
         if (!poly.empty() && (e.p0.x != lastEnd.x || e.p0.y != lastEnd.y)) flush();
+        if (poly.empty()) polyInCurve.push_back(0);  // the edge's start
         if (e.curve) {
           // Strokes follow the curve itself, not the twip grid their fills are put on.
           curvePoints.clear();
           flatten(e, m, curvePoints, false);
           poly.insert(poly.end(), curvePoints.begin() + (poly.empty() ? 0 : 1), curvePoints.end());
+          // The points between the curve's ends lie inside it; its end is a vertex.
+          polyInCurve.insert(polyInCurve.end(), curvePoints.size() - 2, 1);
+          polyInCurve.push_back(0);
         } else {
           uint32_t k0 = edgeStart_[i];
           if (!poly.empty()) ++k0;  // the shared start point is already there
           poly.insert(poly.end(), points_.begin() + k0, points_.begin() + edgeStart_[i + 1]);
+          polyInCurve.resize(poly.size(), 0);
         }
         lastEnd = e.p1;
       }

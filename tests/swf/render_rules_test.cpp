@@ -170,6 +170,35 @@ TEST(SwfRenderRules, StrokesThatDoNotScaleLeaveOutTheirAxis) {
   }
 }
 
+TEST(SwfRenderRules, AStrokedCurveMeetsInAPointWhereItWasSplit) {
+  // A curve from (10, 9.6) px bending towards (10.5, 10.3) px back to (11, 9.6) px bows
+  // 0.35 px from its chord, so two lines stand for it, meeting at its middle point
+  // (10.5, 9.95). Each turns 35 degrees off the horizontal. The stroke is 10 px wide,
+  // butt ends, bevel joins; below the curve the outlines of the two lines (5 px from
+  // them) meet in a point 5 / cos 35 = 6.104 px below the middle, at y = 16.053, however
+  // the style joins corners: the outline bounds the triangle through (7.633, 14.046),
+  // (10.5, 16.053) and (13.367, 14.046). A bevel would cut it off at y = 14.046, a round
+  // join at y = 14.95.
+  auto bytes = movie(24, 24,
+                     {background(255, 255, 255),
+                      curveLineShape(1, {200, 192}, {210, 206}, {220, 192}, 200, {0, 0, 0, 255}),
+                      place(1, 1), showFrame()});
+  auto px = renderMovie(bytes);
+  auto darkColumns = [&](int y) {
+    std::vector<int> xs;
+    for (int x = 0; x < 24; ++x) {
+      if (colourAt(px, 24, x, y).r < 128) xs.push_back(x);
+    }
+    return xs;
+  };
+  // Row 14 (centres at y = 14.5): the triangle spans x = 8.281 .. 12.719.
+  EXPECT_EQ(darkColumns(14), (std::vector<int>{8, 9, 10, 11, 12}));
+  // Row 15 (y = 15.5): x = 9.710 .. 11.290, past the round join.
+  EXPECT_EQ(darkColumns(15), (std::vector<int>{10}));
+  // Row 16 (y = 16.5) lies beyond the point.
+  EXPECT_TRUE(darkColumns(16).empty());
+}
+
 TEST(SwfRenderRules, StronglyScaledShapesKeepTheirEdgesExact) {
   // A triangle with its corners millions of pixels away: only its edge y = 30 + (x - 50) / 2
   // crosses the 100 x 60 stage, and the pixels above it are filled.

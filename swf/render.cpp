@@ -1,5 +1,6 @@
 #include "swf/render.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -328,10 +329,62 @@ Matrix snapTranslation(Matrix m) {
   return m;
 }
 
+// Where to split a quadratic curve so that every piece strays equally far from it: a
+// chord's largest distance from a short piece is its length squared times the curvature
+// over 8, so pieces that each span an equal share of the integral of sqrt(curvature)
+// along the curve stray equally. With B'(t) = 2 (d + t e) (d = control - start,
+// e = start - 2 control + end), sqrt(curvature) ds = sqrt(2 |d x e|) |d + t e|^-1/2 dt.
+class CurveSplit {
+ public:
+  CurveSplit(Point d, Point e) : d_(d), e_(e) {
+    cross_ = std::fabs(d.x * e.y - d.y * e.x);
+    double scale = std::max(std::hypot(d.x, d.y), std::hypot(d.x + e.x, d.y + e.y));
+    curved_ = std::isfinite(cross_) && scale > 0 && cross_ > 1e-9 * scale * scale;
+    if (!curved_) return;
+    sum_[0] = 0;
+    double prev = density(0);
+    for (int k = 0; k < kSteps; ++k) {
+      double t0 = double(k) / kSteps, t1 = double(k + 1) / kSteps;
+      double next = density(t1);
+      sum_[k + 1] = sum_[k] + (t1 - t0) / 6 * (prev + 4 * density((t0 + t1) / 2) + next);
+      prev = next;
+    }
+  }
+  // False for a straight (or degenerate) curve: split it evenly.
+  bool curved() const { return curved_; }
+  // Pieces needed for each to stay within tol pixels of the curve (fractional).
+  double pieces(double tol) const { return 0.5 * std::sqrt(cross_ / tol) * sum_[kSteps]; }
+  // The parameter t where a share f (0..1) of the integral is reached.
+  double at(double f) const {
+    double target = f * sum_[kSteps];
+    int k = static_cast<int>(std::upper_bound(sum_.begin(), sum_.end(), target) - sum_.begin()) - 1;
+    k = std::clamp(k, 0, kSteps - 1);
+    double t0 = double(k) / kSteps, t1 = double(k + 1) / kSteps;
+    double span = sum_[k + 1] - sum_[k];
+    double t = span > 0 ? t0 + (t1 - t0) * (target - sum_[k]) / span : t0;
+    double f0 = density(t0);
+    for (int i = 0; i < 4; ++i) {
+      double ft = density(t);
+      double got = sum_[k] + (t - t0) / 6 * (f0 + 4 * density((t0 + t) / 2) + ft);
+      t = std::clamp(t - (got - target) / ft, t0, t1);
+    }
+    return t;
+  }
+
+ private:
+  static constexpr int kSteps = 64;
+  double density(double t) const {
+    return 1 / std::sqrt(std::hypot(d_.x + t * e_.x, d_.y + t * e_.y));
+  }
+  Point d_, e_;
+  double cross_ = 0;
+  bool curved_ = false;
+  std::array<double, kSteps + 1> sum_{};
+};
+
 }  // namespace
 
-void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out,
-                       bool onTwips) const {
+void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out) const {
   Point a = m.apply(e.p0), b = m.apply(e.p1);
   if (out.empty()) out.push_back(a);
   if (!e.curve) {
@@ -340,16 +393,16 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
   }
   Point c = m.apply(e.control);
   double dx = a.x - 2 * c.x + b.x, dy = a.y - 2 * c.y + b.y;
-  double dev = std::sqrt(dx * dx + dy * dy) / 4;  // largest distance from the chord
+  CurveSplit split(Point{c.x - a.x, c.y - a.y}, Point{dx, dy});
   int n = 1;
-  if (std::isfinite(dev) && dev > kFlatness)
-    n = std::min(256, static_cast<int>(std::ceil(std::sqrt(dev / kFlatness))));
+  if (split.curved()) {
+    double k = split.pieces(kFlatness);
+    if (std::isfinite(k)) n = std::clamp(static_cast<int>(std::ceil(k)), 1, 256);
+  }
   for (int i = 1; i < n; ++i) {
-    double t = double(i) / n, u = 1 - t;
-    Point q{u * u * a.x + 2 * u * t * c.x + t * t * b.x,
-            u * u * a.y + 2 * u * t * c.y + t * t * b.y};
-    if (onTwips) q = {std::round(q.x * 20) / 20, std::round(q.y * 20) / 20};
-    out.push_back(q);
+    double t = split.at(double(i) / n), u = 1 - t;
+    out.push_back(
+        {u * u * a.x + 2 * u * t * c.x + t * t * b.x, u * u * a.y + 2 * u * t * c.y + t * t * b.y});
   }
   out.push_back(b);
 }
@@ -371,7 +424,8 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
   p.matrix = snapTranslation(p.matrix);
   const Matrix& m = p.matrix;
   FillRule rule = shape.nonZero ? FillRule::NonZero : FillRule::EvenOdd;
-  std::vector<Point> poly, curvePoints;
+  std::vector<Point> poly;
+  std::vector<uint8_t> polyInCurve;  // per point of poly: inside a curve (see strokePolyline)
   for (const ShapeGroup& g : shape.groups) {
     if (budget_.exhausted()) return;
     if (!budget_.spend(g.edges.size())) return;
@@ -381,7 +435,7 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
     for (const ShapeEdge& e : g.edges) {
       edgeStart_.push_back(static_cast<uint32_t>(points_.size()));
       poly.clear();
-      flatten(e, m, poly, true);
+      flatten(e, m, poly);
       points_.insert(points_.end(), poly.begin(), poly.end());
     }
     edgeStart_.push_back(static_cast<uint32_t>(points_.size()));
@@ -416,29 +470,29 @@ void Renderer::drawShape(const Surface& s, const Shape& shape, const DrawParams&
       st.miterLimit = std::max(1.0, ls.miterLimit);
       raster_.reset(s.width, s.height, aa_);
       poly.clear();
+      polyInCurve.clear();
       Point lastEnd{};
       auto flush = [&]() {
         if (poly.empty()) return;
         const Point &a = poly.front(), &b = poly.back();
         bool closed = !ls.noClose && poly.size() > 2 && std::fabs(a.x - b.x) < 1e-9 &&
                       std::fabs(a.y - b.y) < 1e-9;
-        strokePolyline(poly, closed, st, raster_);
+        strokePolyline(poly, polyInCurve, closed, st, raster_);
         poly.clear();
+        polyInCurve.clear();
       };
       for (size_t i = 0; i < g.edges.size(); ++i) {
         const ShapeEdge& e = g.edges[i];
         if (e.line != l) continue;
         if (!poly.empty() && (e.p0.x != lastEnd.x || e.p0.y != lastEnd.y)) flush();
-        if (e.curve) {
-          // Strokes follow the curve itself, not the twip grid their fills are put on.
-          curvePoints.clear();
-          flatten(e, m, curvePoints, false);
-          poly.insert(poly.end(), curvePoints.begin() + (poly.empty() ? 0 : 1), curvePoints.end());
-        } else {
-          uint32_t k0 = edgeStart_[i];
-          if (!poly.empty()) ++k0;  // the shared start point is already there
-          poly.insert(poly.end(), points_.begin() + k0, points_.begin() + edgeStart_[i + 1]);
-        }
+        uint32_t k0 = edgeStart_[i];
+        if (!poly.empty()) ++k0;  // the shared start point is already there
+        poly.insert(poly.end(), points_.begin() + k0, points_.begin() + edgeStart_[i + 1]);
+        // The points between a curve's ends lie inside it; its ends are vertices.
+        size_t inner = edgeStart_[i + 1] - edgeStart_[i] - 2;
+        if (polyInCurve.empty()) polyInCurve.push_back(0);
+        polyInCurve.insert(polyInCurve.end(), inner, 1);
+        polyInCurve.push_back(0);
         lastEnd = e.p1;
       }
       flush();

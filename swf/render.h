@@ -38,10 +38,9 @@ class Renderer {
 
  private:
   void fillPath(const Surface& s, const FillStyle& fill, FillRule rule, const DrawParams& p);
-  // Appends the device points of an edge (its start only when `out` is empty). With
-  // `onTwips` the points inside a curve land on the device twip grid, as Flash Player
-  // keeps the outlines of fills.
-  void flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out, bool onTwips) const;
+  // Appends the device points of an edge (its start only when `out` is empty): a curve
+  // becomes as few lines as keep within kFlatness of it, each straying equally far.
+  void flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& out) const;
 
   const Movie& movie_;
   bool aa_;

@@ -44,18 +44,28 @@ Point normalOf(Point a, Point b, double hw) {
   return {-dy / len * hw, dx / len * hw};
 }
 
-void addJoin(Point prev, Point v, Point next, const StrokeStyle& s, Rasterizer& out) {
+// Where a curve was split into lines, the stroke's outline follows the curve: the offset
+// lines of neighbouring pieces meet in a point, as Flash Player draws a stroked curve,
+// whatever join the style asks for (a round piece there would leave the outline just
+// inside that point, and pixel centres between the two uncovered). A piece that turns
+// so sharply that the point would lie more than twice the half width away stands for a
+// curve tighter than the line is thick, whose outline rounds the turn.
+constexpr double kCurveMiterLimit = 2;
+
+void addJoin(Point prev, Point v, Point next, bool inCurve, const StrokeStyle& s, Rasterizer& out) {
   double hw = s.halfWidth;
-  if (s.join == Join::Round) return addCircle(v, hw, out);
+  Join join = inCurve ? Join::Miter : s.join;
+  double miterLimit = inCurve ? kCurveMiterLimit : s.miterLimit;
+  if (join == Join::Round) return addCircle(v, hw, out);
   Point n1 = normalOf(prev, v, hw), n2 = normalOf(v, next, hw);
   double cross = (v.x - prev.x) * (next.y - v.y) - (v.y - prev.y) * (next.x - v.x);
   double side = cross > 0 ? -1 : 1;  // the outer side of the turn
   Point a{v.x + side * n1.x, v.y + side * n1.y}, b{v.x + side * n2.x, v.y + side * n2.y};
-  if (s.join == Join::Miter) {
+  if (join == Join::Miter) {
     double mx = n1.x + n2.x, my = n1.y + n2.y, ml = std::hypot(mx, my);
     if (ml > 1e-9) {
       double cosHalf = (mx * n1.x + my * n1.y) / (ml * hw);  // cos of half the turn
-      if (cosHalf > 1e-6 && 1 / cosHalf <= s.miterLimit) {
+      if (cosHalf > 1e-6 && 1 / cosHalf <= miterLimit) {
         double len = hw / cosHalf;
         Point m{v.x + side * mx / ml * len, v.y + side * my / ml * len};
         Point quad[4] = {v, a, m, b};
@@ -63,6 +73,7 @@ void addJoin(Point prev, Point v, Point next, const StrokeStyle& s, Rasterizer& 
       }
     }
   }
+  if (inCurve) return addCircle(v, hw, out);
   Point tri[3] = {v, a, b};
   addPolygon(tri, 3, out);
 }
@@ -82,13 +93,23 @@ void addCap(Point end, Point from, Cap cap, double hw, Rasterizer& out) {
 
 }  // namespace
 
-void strokePolyline(const std::vector<Point>& input, bool closed, const StrokeStyle& style,
-                    Rasterizer& out) {
-  // Drop repeated points: zero-length segments have no direction.
+void strokePolyline(const std::vector<Point>& input, const std::vector<uint8_t>& inCurve,
+                    bool closed, const StrokeStyle& style, Rasterizer& out) {
+  // Drop repeated points: zero-length segments have no direction. A point kept for one
+  // that was dropped lies inside a curve only when both did.
   std::vector<Point> pts;
+  std::vector<uint8_t> smooth;
   pts.reserve(input.size());
-  for (const Point& p : input) {
-    if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 1e-6) pts.push_back(p);
+  smooth.reserve(input.size());
+  for (size_t i = 0; i < input.size(); ++i) {
+    const Point& p = input[i];
+    uint8_t flag = i < inCurve.size() ? inCurve[i] : 0;
+    if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 1e-6) {
+      pts.push_back(p);
+      smooth.push_back(flag);
+    } else {
+      smooth.back() = smooth.back() && flag;
+    }
   }
   double hw = style.halfWidth;
   if (pts.empty()) return;
@@ -99,7 +120,9 @@ void strokePolyline(const std::vector<Point>& input, bool closed, const StrokeSt
   }
   if (closed && pts.size() > 2 &&
       std::hypot(pts.front().x - pts.back().x, pts.front().y - pts.back().y) <= 1e-6) {
+    smooth.front() = smooth.front() && smooth.back();
     pts.pop_back();
+    smooth.pop_back();
   } else if (closed && pts.size() <= 2) {
     closed = false;
   }
@@ -115,7 +138,7 @@ void strokePolyline(const std::vector<Point>& input, bool closed, const StrokeSt
     addPolygon(quad, 4, out);
   }
   for (size_t i = closed ? 0 : 1; i < (closed ? n : n - 1); ++i) {
-    addJoin(pts[(i + n - 1) % n], pts[i], pts[(i + 1) % n], style, out);
+    addJoin(pts[(i + n - 1) % n], pts[i], pts[(i + 1) % n], smooth[i] != 0, style, out);
   }
   if (!closed) {
     addCap(pts[0], pts[1], style.startCap, hw, out);

@@ -3,6 +3,7 @@
 // way so their union fills.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "swf/geom.h"
@@ -18,8 +19,10 @@ struct StrokeStyle {
   double miterLimit = 3;
 };
 
-// points in device pixels; closed joins the last point back to the first.
-void strokePolyline(const std::vector<Point>& points, bool closed, const StrokeStyle& style,
-                    Rasterizer& out);
+// points in device pixels; closed joins the last point back to the first. inCurve, when
+// not empty, has one flag per point: set where the point lies inside a curve that was split
+// into lines, so its join belongs to the curve's smooth outline rather than to the style.
+void strokePolyline(const std::vector<Point>& points, const std::vector<uint8_t>& inCurve,
+                    bool closed, const StrokeStyle& style, Rasterizer& out);
 
 }  // namespace wd::swf

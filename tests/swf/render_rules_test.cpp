@@ -170,6 +170,35 @@ TEST(SwfRenderRules, StrokesThatDoNotScaleLeaveOutTheirAxis) {
   }
 }
 
+TEST(SwfRenderRules, AStrokedCurveMeetsInAPointWhereItWasSplit) {
+  // A curve from (10, 9.6) px bending towards (10.5, 10.3) px back to (11, 9.6) px bows
+  // 0.35 px from its chord, so two lines stand for it, meeting at its middle point
+  // (10.5, 9.95). Each turns 35 degrees off the horizontal. The stroke is 10 px wide,
+  // butt ends, bevel joins; below the curve the outlines of the two lines (5 px from
+  // them) meet in a point 5 / cos 35 = 6.104 px below the middle, at y = 16.053, however
+  // the style joins corners: the outline bounds the triangle through (7.633, 14.046),
+  // (10.5, 16.053) and (13.367, 14.046). A bevel would cut it off at y = 14.046, a round
+  // join at y = 14.95.
+  auto bytes = movie(24, 24,
+                     {background(255, 255, 255),
+                      curveLineShape(1, {200, 192}, {210, 206}, {220, 192}, 200, {0, 0, 0, 255}),
+                      place(1, 1), showFrame()});
+  auto px = renderMovie(bytes);
+  auto darkColumns = [&](int y) {
+    std::vector<int> xs;
+    for (int x = 0; x < 24; ++x) {
+      if (colourAt(px, 24, x, y).r < 128) xs.push_back(x);
+    }
+    return xs;
+  };
+  // Row 14 (centres at y = 14.5): the triangle spans x = 8.281 .. 12.719.
+  EXPECT_EQ(darkColumns(14), (std::vector<int>{8, 9, 10, 11, 12}));
+  // Row 15 (y = 15.5): x = 9.710 .. 11.290, past the round join.
+  EXPECT_EQ(darkColumns(15), (std::vector<int>{10}));
+  // Row 16 (y = 16.5) lies beyond the point.
+  EXPECT_TRUE(darkColumns(16).empty());
+}
+
 TEST(SwfRenderRules, StronglyScaledShapesKeepTheirEdgesExact) {
   // A triangle with its corners millions of pixels away: only its edge y = 30 + (x - 50) / 2
   // crosses the 100 x 60 stage, and the pixels above it are filled.
@@ -268,6 +297,70 @@ TEST(SwfRenderRules, ManyCurvesAreSplitFinelyEnoughForEveryPixelCentre) {
     }
   }
   EXPECT_GT(checked, 80 * 80 - 400);
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST(SwfRenderRules, ACurveIsSplitIntoPiecesThatStrayEquallyFarFromIt) {
+  // One lopsided curve, from (4, 4) px bending towards (60, 4) px down to (60, 36) px,
+  // closed by two straight sides. A piece of a curve strays from its chord by its length
+  // squared times the curvature over 8, so pieces that each take an equal share of the
+  // integral of sqrt(curvature) along the curve stray equally; the curve takes as few
+  // as keep each within 0.1 px. With B'(t) = 2 (d + t e), sqrt(curvature) ds =
+  // sqrt(2 |d x e|) |d + t e|^-1/2 dt; the integral is summed here finely.
+  const double ax = 4, ay = 4, cx = 60, cy = 4, bx = 60, by = 36;
+  std::vector<std::array<int32_t, 2>> anchors = {{80, 80}, {1200, 720}, {1200, 80}};
+  // Straight sides as curves whose control points are their midpoints.
+  std::vector<std::array<int32_t, 2>> controls = {{1200, 80}, {1200, 400}, {640, 80}};
+  auto bytes =
+      movie(64, 40,
+            {background(255, 255, 255), curvedShape(1, anchors, controls, {0, 0, 255, 255}),
+             place(1, 1), showFrame()});
+  auto px = renderMovie(bytes);
+  // anchors go start -> end -> corner: the curve from (4, 4) via (60, 4) to (60, 36).
+  const double dx = cx - ax, dy = cy - ay, ex = ax - 2 * cx + bx, ey = ay - 2 * cy + by;
+  const int kSteps = 200000;
+  std::vector<double> sum(kSteps + 1, 0);
+  for (int i = 0; i < kSteps; ++i) {
+    double t = (i + 0.5) / kSteps;
+    sum[i + 1] = sum[i] + 1 / std::sqrt(std::hypot(dx + t * ex, dy + t * ey)) / kSteps;
+  }
+  double cross = std::fabs(dx * ey - dy * ex);
+  int n = int(std::ceil(0.5 * std::sqrt(cross / 0.1) * sum[kSteps]));
+  auto polygon = [&](bool equal) {
+    std::vector<std::pair<double, double>> pts;
+    for (int i = 0; i <= n; ++i) {
+      double t = double(i) / n;
+      if (equal && i > 0 && i < n) {
+        auto it = std::lower_bound(sum.begin(), sum.end(), sum[kSteps] * i / n);
+        t = double(it - sum.begin()) / kSteps;
+      }
+      double u = 1 - t;
+      pts.push_back(
+          {u * u * ax + 2 * u * t * cx + t * t * bx, u * u * ay + 2 * u * t * cy + t * t * by});
+    }
+    pts.push_back({bx, ay});  // the corner
+    return pts;
+  };
+  auto inside = [](const std::vector<std::pair<double, double>>& p, double x, double y) {
+    bool in = false;
+    for (size_t i = 0; i < p.size(); ++i) {
+      auto [x0, y0] = p[i];
+      auto [x1, y1] = p[(i + 1) % p.size()];
+      if ((y0 <= y) != (y1 <= y) && x0 + (y - y0) * (x1 - x0) / (y1 - y0) <= x) in = !in;
+    }
+    return in;
+  };
+  auto equal = polygon(true), even = polygon(false);
+  int differ = 0, wrong = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      double pxc = x + 0.5, pyc = y + 0.5;
+      bool in = inside(equal, pxc, pyc);
+      differ += in != inside(even, pxc, pyc);
+      wrong += in != (colourAt(px, 64, x, y).r == 0);
+    }
+  }
+  EXPECT_GT(differ, 0) << "the picture does not tell the two splits apart";
   EXPECT_EQ(wrong, 0);
 }
 

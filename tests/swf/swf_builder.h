@@ -325,6 +325,48 @@ inline std::vector<uint8_t> polylineShape(uint16_t id,
   return tag(83, w.bytes);
 }
 
+// DefineShape4 of one quadratic curve from `start` bending towards `control` to `end`
+// (twips), stroked like polylineShape: caps none, bevel joins.
+inline std::vector<uint8_t> curveLineShape(uint16_t id, const std::array<int32_t, 2>& start,
+                                           const std::array<int32_t, 2>& control,
+                                           const std::array<int32_t, 2>& end, uint16_t width,
+                                           std::initializer_list<uint8_t> rgba) {
+  BitWriter w;
+  w.u16(id);
+  writeRect(w, -width, 40000, -width, 40000);
+  writeRect(w, 0, 40000, 0, 40000);  // edge bounds
+  w.u8(0);                           // flags
+  w.u8(0);                           // no fills
+  w.u8(1);
+  w.u16(width);
+  w.ubits(1, 2);  // start cap none
+  w.ubits(1, 2);  // bevel join
+  w.ubits(0, 1);  // no fill
+  w.ubits(0, 1);  // scales horizontally
+  w.ubits(0, 1);  // and vertically
+  w.ubits(0, 1);  // pixel hinting
+  w.ubits(0, 5);
+  w.ubits(0, 1);  // close
+  w.ubits(1, 2);  // end cap none
+  for (uint8_t c : rgba) w.u8(c);
+  w.ubits(0, 4);                  // fill bits
+  w.ubits(1, 4);                  // line bits
+  writeStart(w, 0x09, start, 1);  // line
+  int32_t cdx = control[0] - start[0], cdy = control[1] - start[1], adx = end[0] - control[0],
+          ady = end[1] - control[1];
+  int nb = std::max(bitsFor({cdx, cdy, adx, ady}), 2);
+  w.ubits(1, 1);  // edge
+  w.ubits(0, 1);  // curved
+  w.ubits(nb - 2, 4);
+  w.sbits(cdx, nb);
+  w.sbits(cdy, nb);
+  w.sbits(adx, nb);
+  w.sbits(ady, nb);
+  w.ubits(0, 6);
+  w.align();
+  return tag(83, w.bytes);
+}
+
 // PlaceObject2 placing (or with move, changing) depth.
 inline std::vector<uint8_t> place(uint16_t depth, std::optional<uint16_t> id, int32_t tx = 0,
                                   int32_t ty = 0, bool move = false,

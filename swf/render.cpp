@@ -393,6 +393,12 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
   }
   Point c = m.apply(e.control);
   double dx = a.x - 2 * c.x + b.x, dy = a.y - 2 * c.y + b.y;
+  // A curve that strays from its chord by no more than kFlatness is one line already
+  // (its largest distance from the chord is a quarter of |start - 2 control + end|).
+  if (!(std::sqrt(dx * dx + dy * dy) / 4 > kFlatness)) {
+    out.push_back(b);
+    return;
+  }
   CurveSplit split(Point{c.x - a.x, c.y - a.y}, Point{dx, dy});
   int n = 1;
   if (split.curved()) {

@@ -393,9 +393,17 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
   }
   Point c = m.apply(e.control);
   double dx = a.x - 2 * c.x + b.x, dy = a.y - 2 * c.y + b.y;
-  // A curve that strays from its chord by no more than kFlatness is one line already
-  // (its largest distance from the chord is a quarter of |start - 2 control + end|).
-  if (!(std::sqrt(dx * dx + dy * dy) / 4 > kFlatness)) {
+  // A curve that strays from its chord by no more than kFlatness is one line already.
+  // Its points lie 2 t (1 - t) times the control point's distance off the chord's line,
+  // so it strays at most half that distance. (The gap between the middles of curve and
+  // chord, |start - 2 control + end| / 4, is larger for a lopsided curve: it runs along
+  // the chord as much as across it.) A curve whose ends meet strays half the way to its
+  // control point.
+  double chord = std::hypot(b.x - a.x, b.y - a.y);
+  double strays = chord > 0
+                      ? std::fabs((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x)) / chord / 2
+                      : std::hypot(c.x - a.x, c.y - a.y) / 2;
+  if (!(strays > kFlatness)) {
     out.push_back(b);
     return;
   }

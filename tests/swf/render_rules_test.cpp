@@ -364,6 +364,34 @@ TEST(SwfRenderRules, ACurveIsSplitIntoPiecesThatStrayEquallyFarFromIt) {
   EXPECT_EQ(wrong, 0);
 }
 
+TEST(SwfRenderRules, ACurveWithinTheFlatnessOfItsChordIsOneLine) {
+  // A steep, lopsided curve from (209, 600) twips bending towards (212, 592) to (209, 40),
+  // placed with a horizontal scale of 65830 / 65536: from (10.4969, 30) px towards
+  // (10.5470, 29.6) to (10.4969, 2). Its control point lies 0.1507 px off the chord, so
+  // the curve strays at most 0.0753 px from it and is one line. (Its middle lies 7 px
+  // from the chord's middle, almost all along the chord.) Closed by straight sides to
+  // x = 2.0090, the shape fills the pixels whose centres lie left of x = 10.4969 with
+  // 2 <= y < 30: columns 2..9, rows 2..29. Two pieces meeting on the curve at
+  // (10.5607, 27.2355), as an equal split of the integral of sqrt(curvature) puts them,
+  // would also fill column 10 in rows 3..29.
+  std::vector<std::array<int32_t, 2>> anchors = {{209, 600}, {209, 40}, {40, 40}, {40, 600}};
+  // Straight sides as curves whose control points lie on them.
+  std::vector<std::array<int32_t, 2>> controls = {{212, 592}, {124, 40}, {40, 320}, {124, 600}};
+  auto bytes =
+      movie(16, 32,
+            {background(255, 255, 255), curvedShape(1, anchors, controls, {0, 0, 255, 255}),
+             placeScaledXY(1, 1, 65830, 65536, 0, 0), showFrame()});
+  auto px = renderMovie(bytes);
+  int wrong = 0;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      bool inside = x >= 2 && x <= 9 && y >= 2 && y <= 29;
+      wrong += inside != (colourAt(px, 16, x, y).r == 0);
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 // ---- Clip layers ----
 
 TEST(SwfRenderRules, ClipLayerClipsUpToAndIncludingItsClipDepth) {

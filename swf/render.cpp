@@ -332,54 +332,41 @@ Matrix snapTranslation(Matrix m) {
 // Where to split a quadratic curve so that every piece strays equally far from it: a
 // chord's largest distance from a short piece is its length squared times the curvature
 // over 8, so pieces that each span an equal share of the integral of sqrt(curvature)
-// along the curve stray equally. With B'(t) = 2 (d + t e) (d = control - start,
-// e = start - 2 control + end), sqrt(curvature) ds = sqrt(2 |d x e|) |d + t e|^-1/2 dt.
+// stray equally. Every quadratic curve is a stretch of the parabola y = x^2 (scaled),
+// its x running evenly with t from x0 to x2, where that integral is the integral of
+// (1 + 4 x^2)^-1/4 dx. Flash Player's split points sit where a closed form close to that
+// integral, I(x) = x / (0.33 + (0.67^4 + x^2 / 4)^1/4), and one close to its inverse,
+// J(u) = u (0.61 + sqrt(0.39^2 + u^2 / 4)), put them; the exact integral moves some by
+// enough to put pixel centres of masks' clip shapes on the other side.
 class CurveSplit {
  public:
-  CurveSplit(Point d, Point e) : d_(d), e_(e) {
-    cross_ = std::fabs(d.x * e.y - d.y * e.x);
-    double scale = std::max(std::hypot(d.x, d.y), std::hypot(d.x + e.x, d.y + e.y));
-    curved_ = std::isfinite(cross_) && scale > 0 && cross_ > 1e-9 * scale * scale;
-    if (!curved_) return;
-    sum_[0] = 0;
-    double prev = density(0);
-    for (int k = 0; k < kSteps; ++k) {
-      double t0 = double(k) / kSteps, t1 = double(k + 1) / kSteps;
-      double next = density(t1);
-      sum_[k + 1] = sum_[k] + (t1 - t0) / 6 * (prev + 4 * density((t0 + t1) / 2) + next);
-      prev = next;
-    }
+  CurveSplit(Point a, Point c, Point b) {
+    double ddx = 2 * c.x - a.x - b.x, ddy = 2 * c.y - a.y - b.y;
+    double cross = (b.x - a.x) * ddy - (b.y - a.y) * ddx;
+    double x0 = ((c.x - a.x) * ddx + (c.y - a.y) * ddy) / cross;
+    double x2 = ((b.x - c.x) * ddx + (b.y - c.y) * ddy) / cross;
+    scale_ = std::fabs(cross) / (std::hypot(ddx, ddy) * std::fabs(x2 - x0));
+    from_ = integral(x0);
+    span_ = integral(x2) - from_;
+    invFrom_ = inverse(from_);
+    invSpan_ = inverse(from_ + span_) - invFrom_;
   }
-  // False for a straight (or degenerate) curve: split it evenly.
-  bool curved() const { return curved_; }
-  // Pieces needed for each to stay within tol pixels of the curve (fractional).
-  double pieces(double tol) const { return 0.5 * std::sqrt(cross_ / tol) * sum_[kSteps]; }
+  // Pieces needed for each to stay within tol pixels of the curve (fractional; not
+  // finite for a straight or degenerate curve).
+  double pieces(double tol) const { return 0.5 * std::fabs(span_) * std::sqrt(scale_ / tol); }
   // The parameter t where a share f (0..1) of the integral is reached.
-  double at(double f) const {
-    double target = f * sum_[kSteps];
-    int k = static_cast<int>(std::upper_bound(sum_.begin(), sum_.end(), target) - sum_.begin()) - 1;
-    k = std::clamp(k, 0, kSteps - 1);
-    double t0 = double(k) / kSteps, t1 = double(k + 1) / kSteps;
-    double span = sum_[k + 1] - sum_[k];
-    double t = span > 0 ? t0 + (t1 - t0) * (target - sum_[k]) / span : t0;
-    double f0 = density(t0);
-    for (int i = 0; i < 4; ++i) {
-      double ft = density(t);
-      double got = sum_[k] + (t - t0) / 6 * (f0 + 4 * density((t0 + t) / 2) + ft);
-      t = std::clamp(t - (got - target) / ft, t0, t1);
-    }
-    return t;
-  }
+  double at(double f) const { return (inverse(from_ + span_ * f) - invFrom_) / invSpan_; }
 
  private:
-  static constexpr int kSteps = 64;
-  double density(double t) const {
-    return 1 / std::sqrt(std::hypot(d_.x + t * e_.x, d_.y + t * e_.y));
+  static double integral(double x) {
+    constexpr double d = 0.67;
+    return x / (1 - d + std::sqrt(std::sqrt(d * d * d * d + 0.25 * x * x)));
   }
-  Point d_, e_;
-  double cross_ = 0;
-  bool curved_ = false;
-  std::array<double, kSteps + 1> sum_{};
+  static double inverse(double u) {
+    constexpr double b = 0.39;
+    return u * (1 - b + std::sqrt(b * b + 0.25 * u * u));
+  }
+  double scale_ = 0, from_ = 0, span_ = 0, invFrom_ = 0, invSpan_ = 0;
 };
 
 }  // namespace
@@ -392,7 +379,6 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
     return;
   }
   Point c = m.apply(e.control);
-  double dx = a.x - 2 * c.x + b.x, dy = a.y - 2 * c.y + b.y;
   // A curve that strays from its chord by no more than kFlatness is one line already.
   // Its points lie 2 t (1 - t) times the control point's distance off the chord's line,
   // so it strays at most half that distance. (The gap between the middles of curve and
@@ -407,14 +393,13 @@ void Renderer::flatten(const ShapeEdge& e, const Matrix& m, std::vector<Point>& 
     out.push_back(b);
     return;
   }
-  CurveSplit split(Point{c.x - a.x, c.y - a.y}, Point{dx, dy});
+  CurveSplit split(a, c, b);
   int n = 1;
-  if (split.curved()) {
-    double k = split.pieces(kFlatness);
-    if (std::isfinite(k)) n = std::clamp(static_cast<int>(std::ceil(k)), 1, 256);
-  }
+  double k = split.pieces(kFlatness);
+  if (std::isfinite(k)) n = std::clamp(static_cast<int>(std::ceil(k)), 1, 256);
   for (int i = 1; i < n; ++i) {
     double t = split.at(double(i) / n), u = 1 - t;
+    if (!(t > 0 && t < 1)) continue;
     out.push_back(
         {u * u * a.x + 2 * u * t * c.x + t * t * b.x, u * u * a.y + 2 * u * t * c.y + t * t * b.y});
   }

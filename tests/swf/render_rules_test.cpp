@@ -305,8 +305,11 @@ TEST(SwfRenderRules, ACurveIsSplitIntoPiecesThatStrayEquallyFarFromIt) {
   // closed by two straight sides. A piece of a curve strays from its chord by its length
   // squared times the curvature over 8, so pieces that each take an equal share of the
   // integral of sqrt(curvature) along the curve stray equally; the curve takes as few
-  // as keep each within 0.1 px. With B'(t) = 2 (d + t e), sqrt(curvature) ds =
-  // sqrt(2 |d x e|) |d + t e|^-1/2 dt; the integral is summed here finely.
+  // as keep each within 0.1 px. As a stretch of the parabola y = x^2 scaled by s, with x
+  // running evenly with t from x0 to x2, that integral is the integral of
+  // (1 + 4 x^2)^-1/4 dx, which Flash Player takes in the closed form
+  // I(x) = x / (0.33 + (0.67^4 + x^2 / 4)^1/4), inverted by J(u) = u (0.61 +
+  // sqrt(0.39^2 + u^2 / 4)); n = ceil(|I(x2) - I(x0)| / 2 * sqrt(s / 0.1)).
   const double ax = 4, ay = 4, cx = 60, cy = 4, bx = 60, by = 36;
   std::vector<std::array<int32_t, 2>> anchors = {{80, 80}, {1200, 720}, {1200, 80}};
   // Straight sides as curves whose control points are their midpoints.
@@ -317,22 +320,24 @@ TEST(SwfRenderRules, ACurveIsSplitIntoPiecesThatStrayEquallyFarFromIt) {
              place(1, 1), showFrame()});
   auto px = renderMovie(bytes);
   // anchors go start -> end -> corner: the curve from (4, 4) via (60, 4) to (60, 36).
-  const double dx = cx - ax, dy = cy - ay, ex = ax - 2 * cx + bx, ey = ay - 2 * cy + by;
-  const int kSteps = 200000;
-  std::vector<double> sum(kSteps + 1, 0);
-  for (int i = 0; i < kSteps; ++i) {
-    double t = (i + 0.5) / kSteps;
-    sum[i + 1] = sum[i] + 1 / std::sqrt(std::hypot(dx + t * ex, dy + t * ey)) / kSteps;
-  }
-  double cross = std::fabs(dx * ey - dy * ex);
-  int n = int(std::ceil(0.5 * std::sqrt(cross / 0.1) * sum[kSteps]));
+  // 2 control - start - end = (56, -32); the chord is (56, 32).
+  const double ddx = 2 * cx - ax - bx, ddy = 2 * cy - ay - by;
+  const double cross = (bx - ax) * ddy - (by - ay) * ddx;
+  const double px0 = ((cx - ax) * ddx + (cy - ay) * ddy) / cross;
+  const double px2 = ((bx - cx) * ddx + (by - cy) * ddy) / cross;
+  const double s = std::fabs(cross) / (std::hypot(ddx, ddy) * std::fabs(px2 - px0));
+  auto integral = [](double x) {
+    return x / (0.33 + std::pow(std::pow(0.67, 4) + x * x / 4, 0.25));
+  };
+  auto inverse = [](double u) { return u * (0.61 + std::sqrt(0.39 * 0.39 + u * u / 4)); };
+  const double i0 = integral(px0), i2 = integral(px2);
+  int n = int(std::ceil(std::fabs(i2 - i0) / 2 * std::sqrt(s / 0.1)));
   auto polygon = [&](bool equal) {
     std::vector<std::pair<double, double>> pts;
     for (int i = 0; i <= n; ++i) {
       double t = double(i) / n;
       if (equal && i > 0 && i < n) {
-        auto it = std::lower_bound(sum.begin(), sum.end(), sum[kSteps] * i / n);
-        t = double(it - sum.begin()) / kSteps;
+        t = (inverse(i0 + (i2 - i0) * i / n) - inverse(i0)) / (inverse(i2) - inverse(i0));
       }
       double u = 1 - t;
       pts.push_back(

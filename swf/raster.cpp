@@ -9,6 +9,7 @@ namespace {
 constexpr int kSubRows = 4;
 constexpr int kSubCols = 4;
 constexpr double kCoordLimit = 1e15;  // pixels; farther points are clamped
+constexpr double kSubpixel = 256;     // steps per pixel of edge end points
 }  // namespace
 
 void Rasterizer::reset(int width, int height, bool antialias) {
@@ -31,6 +32,13 @@ void Rasterizer::addLine(double x0, double y0, double x1, double y1) {
   x1 = std::clamp(x1, -kCoordLimit, kCoordLimit);
   y0 = std::clamp(y0, -kCoordLimit, kCoordLimit);
   y1 = std::clamp(y1, -kCoordLimit, kCoordLimit);
+  // Flash Player holds the end points of edges in 1/256 pixel: a pixel centre within a
+  // hair's breadth of an edge falls on the side the rounded end points put it.
+  auto grid = [](double v) { return std::round(v * kSubpixel) / kSubpixel; };
+  x0 = grid(x0);
+  y0 = grid(y0);
+  x1 = grid(x1);
+  y1 = grid(y1);
   if (y0 == y1) return;
   // Only the rows of the surface are sampled: cut the line to them (a pixel of margin).
   const double top = -1, bottom = height_ + 1.0;

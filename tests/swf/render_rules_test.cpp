@@ -397,6 +397,27 @@ TEST(SwfRenderRules, ACurveWithinTheFlatnessOfItsChordIsOneLine) {
   EXPECT_EQ(wrong, 0);
 }
 
+TEST(SwfRenderRules, EdgeEndPointsAreRoundedTo256thsOfAPixel) {
+  // A rectangle from 210 to 400 twips across, 40 to 400 down, placed with a horizontal
+  // scale of 65541 / 65536: its left side lies at 10.5 * 65541 / 65536 = 10.50080 px,
+  // which rounds to 2688 / 256 = 10.5 px, so the centre of column 10 lies on it and the
+  // column is filled (a left edge takes the centres on it). The right side, at
+  // 20.00153 px, rounds to 20: columns 10..19, rows 2..19. Unrounded, column 10 stays
+  // empty.
+  auto bytes = movie(24, 24,
+                     {background(255, 255, 255), rectShape(1, 210, 40, 400, 400, {0, 0, 255, 255}),
+                      placeScaledXY(1, 1, 65541, 65536, 0, 0), showFrame()});
+  auto px = renderMovie(bytes);
+  int wrong = 0;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      bool inside = x >= 10 && x <= 19 && y >= 2 && y <= 19;
+      wrong += inside != (colourAt(px, 24, x, y).r == 0);
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 // ---- Clip layers ----
 
 TEST(SwfRenderRules, ClipLayerClipsUpToAndIncludingItsClipDepth) {

@@ -32,8 +32,8 @@ void Rasterizer::addLine(double x0, double y0, double x1, double y1) {
   x1 = std::clamp(x1, -kCoordLimit, kCoordLimit);
   y0 = std::clamp(y0, -kCoordLimit, kCoordLimit);
   y1 = std::clamp(y1, -kCoordLimit, kCoordLimit);
-  // Flash Player holds the end points of edges in 1/256 pixel: a pixel centre within a
-  // hair's breadth of an edge falls on the side the rounded end points put it.
+  // End points of edges are held in 1/256 pixel, as the reference pictures show: a pixel
+  // centre within a hair's breadth of an edge falls on the side the rounded points put it.
   auto grid = [](double v) { return std::round(v * kSubpixel) / kSubpixel; };
   x0 = grid(x0);
   y0 = grid(y0);

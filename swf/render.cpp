@@ -334,10 +334,11 @@ Matrix snapTranslation(Matrix m) {
 // over 8, so pieces that each span an equal share of the integral of sqrt(curvature)
 // stray equally. Every quadratic curve is a stretch of the parabola y = x^2 (scaled),
 // its x running evenly with t from x0 to x2, where that integral is the integral of
-// (1 + 4 x^2)^-1/4 dx. Flash Player's split points sit where a closed form close to that
-// integral, I(x) = x / (0.33 + (0.67^4 + x^2 / 4)^1/4), and one close to its inverse,
-// J(u) = u (0.61 + sqrt(0.39^2 + u^2 / 4)), put them; the exact integral moves some by
-// enough to put pixel centres of masks' clip shapes on the other side.
+// (1 + 4 x^2)^-1/4 dx. The split points sit where a closed form close to that integral,
+// I(x) = x / (0.33 + (0.67^4 + x^2 / 4)^1/4), and one close to its inverse,
+// J(u) = u (0.61 + sqrt(0.39^2 + u^2 / 4)), put them (the parabola flattening that
+// players drawing on the GPU use); the exact integral moves some by enough to put pixel
+// centres of the reference pictures' curved clip shapes on the other side.
 class CurveSplit {
  public:
   CurveSplit(Point a, Point c, Point b) {

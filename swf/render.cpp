@@ -201,6 +201,19 @@ class BitmapPaint final : public Paint {
   void shade(int x, int y, int n, uint32_t* out) const override {
     double u = inv_.a * (x + 0.5) + inv_.c * (y + 0.5) + inv_.tx;
     double v = inv_.b * (x + 0.5) + inv_.d * (y + 0.5) + inv_.ty;
+    // A bitmap drawn at 1:1 along the row: each pixel takes the next bitmap pixel. Smoothed,
+    // that holds where pixel centres fall on bitmap pixel centres: there smoothing weighs
+    // that one pixel alone.
+    const double su = smooth_ ? u - 0.5 : u, sv = smooth_ ? v - 0.5 : v;
+    if (inv_.a == 1 && inv_.b == 0 && finite(su) && finite(sv) &&
+        (!smooth_ || (su == std::floor(su) && sv == std::floor(sv)))) {
+      const int64_t ix = floorIndex(su), iy = floorIndex(sv);
+      for (int i = 0; i < n; ++i) {
+        const uint32_t p = at(ix + i, iy);
+        out[i] = plain_ ? p : applyCXFormPremul(p, cx_);
+      }
+      return;
+    }
     for (int i = 0; i < n; ++i, u += inv_.a, v += inv_.b) {
       uint32_t p = smooth_ ? bilinear(u - 0.5, v - 0.5) : at(floorIndex(u), floorIndex(v));
       out[i] = plain_ ? p : applyCXFormPremul(p, cx_);
@@ -208,6 +221,7 @@ class BitmapPaint final : public Paint {
   }
 
  private:
+  static bool finite(double c) { return c > -1e9 && c < 1e9; }
   static int64_t floorIndex(double c) {
     if (!(c > -1e9 && c < 1e9)) return 0;
     return static_cast<int64_t>(std::floor(c));

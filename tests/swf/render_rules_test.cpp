@@ -568,6 +568,48 @@ TEST(SwfRenderRules, JpegAlphaChannelOfPremultipliedColours) {
   }
 }
 
+TEST(SwfRenderRules, ABitmapAtOneToOneShowsItsOwnPixels) {
+  // A 4 x 4 opaque bitmap of sixteen colours, filled at one bitmap pixel per stage pixel.
+  // Smoothed or not, a pixel centre on a bitmap pixel's centre takes that pixel's colour
+  // alone; placed half a pixel over, a smoothed pixel is the mean of its two neighbours.
+  std::vector<uint8_t> argb;
+  auto colour = [](int x, int y) { return Colour{40 + 50 * x, 30 + 60 * y, 200 - 10 * (x + y)}; };
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const Colour c = colour(x, y);
+      argb.insert(argb.end(), {255, uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+    }
+  std::vector<uint8_t> lossless = {1, 0, 5, 4, 0, 4, 0};  // id 1, format 5, 4 x 4
+  auto z = zlibCompress(argb);
+  lossless.insert(lossless.end(), z.begin(), z.end());
+  for (const uint8_t type : {0x41, 0x43}) {
+    const std::string name = type == 0x41 ? "smoothed" : "not smoothed";
+    for (const Quality q : {Quality::High, Quality::Low}) {
+      // The shape covers the stage and one pixel to its right; placed one pixel left,
+      // stage pixel x shows bitmap pixel x + 1 (the last column clamps at the edge).
+      auto bytes = movie(4, 4,
+                         {background(255, 255, 255), tag(36, lossless),
+                          rectShapeWith(2, 0, 0, 100, 80, bitmapFill(1, 20 << 16, type)),
+                          place(1, 2, -20, 0), showFrame()});
+      auto px = renderMovie(bytes, q);
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+          expectColour(px, 4, x, y, colour(std::min(x + 1, 3), y), 0, name);
+    }
+  }
+  // Half a pixel over, smoothed: the mean of bitmap pixels x and x + 1 (in high quality;
+  // rows lie on bitmap rows, so only the columns mix).
+  auto bytes = movie(4, 4,
+                     {background(255, 255, 255), tag(36, lossless),
+                      rectShapeWith(2, 0, 0, 100, 80, bitmapFill(1, 20 << 16, 0x41)),
+                      place(1, 2, -10, 0), showFrame()});
+  auto px = renderMovie(bytes, Quality::High);
+  for (int x = 0; x < 3; ++x) {
+    const Colour a = colour(x, 1), b = colour(x + 1, 1);
+    expectColour(px, 4, x, 1, {(a.r + b.r) / 2, (a.g + b.g) / 2, (a.b + b.b) / 2}, 1, "half over");
+  }
+}
+
 // ---- Images that cannot be decoded ----
 
 TEST(SwfRenderRules, ABrokenOrHugeImageIsLeftOutAndTheRestPlays) {

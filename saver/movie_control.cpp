@@ -266,9 +266,10 @@ void TShockwaveFlash::EnsureDrawn() {
       const bool complete =
           player_->render(picture_.bits(), picture_.width(), picture_.height(), options);
       ToDibOrder(picture_.bits(), count);
-      // The first loop is drawn afresh; from the second on, its pictures are kept, so
-      // a looping movie costs a copy per frame instead of a drawing.
-      if (complete && slot && frames_run_ > movie_->frameCount()) {
+      ++frames_drawn_;
+      // Every loop of such a movie shows the same pictures, the first one too: each
+      // frame is drawn once, and from then on costs a copy instead of a drawing.
+      if (complete && slot) {
         std::memcpy(slot, picture_.bits(), count * sizeof(uint32_t));
         cached_[frame] = true;
         const bool like_previous = frame > 0 && cached_[frame - 1] &&

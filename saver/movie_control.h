@@ -51,6 +51,8 @@ class TShockwaveFlash : public win::Window {
   bool playing() const { return playing_; }
   // Frames put on the screen (a frame whose picture equals the one already there is not).
   int64_t frames_shown() const { return frames_shown_; }
+  // Frames the player drew (a frame whose picture was kept from an earlier loop is not).
+  int64_t frames_drawn() const { return frames_drawn_; }
   // While paused (nobody can see the screen) no frame runs and the movie's clock stands
   // still: it goes on from the same frame, without catching up the paused time.
   void SetPaused(bool paused);
@@ -107,6 +109,7 @@ class TShockwaveFlash : public win::Window {
   int64_t last_tick_ = 0;  // performance-counter reading at the previous frame tick
   int64_t frames_run_ = 0;
   int64_t frames_shown_ = 0;
+  int64_t frames_drawn_ = 0;
   // The frame shown by the screen now, by its picture: frames whose pictures are
   // alike share the number of the first of them. -1: unknown.
   int ShownPicture() const;

@@ -336,6 +336,19 @@ TEST_F(MovieControlTest, LaterLoopsShowTheSamePicturesAsAFreshDrawing) {
   EXPECT_EQ(picture(), expected);
 }
 
+TEST_F(MovieControlTest, EachFrameOfALoopingMovieIsDrawnOnce) {
+  TShockwaveFlash movie(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});
+  movie.SetMovie(EarthPath());
+  ASSERT_TRUE(movie.loaded());
+  // Loading runs and shows the first frame; the rest of three turns follow one by one.
+  for (int i = 1; i < 3 * 120; ++i) movie.Advance(1);
+  EXPECT_EQ(movie.frames_run(), 3 * 120);
+  // The first turn is drawn, the two after it are copies of its pictures; every
+  // frame still reaches the screen, as the globe turns on every frame.
+  EXPECT_EQ(movie.frames_drawn(), 120);
+  EXPECT_EQ(movie.frames_shown(), 3 * 120);
+}
+
 TEST_F(MovieControlTest, ControlsGiveBackTheirPicturesAndDcs) {
   auto movie =
       std::make_unique<TShockwaveFlash>(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});

@@ -209,9 +209,13 @@ void TFormMain::Timer2Timer() {
 void TFormMain::SetLabel(Label which, const std::string& text) {
   std::wstring wide = win::Widen(text);
   if (wide == labels_[which]) return;
-  changed_.push_back(TextRect(which, labels_[which]));
+  // One area for the old text and the new: they share the label's line and right edge.
+  const RECT old_text = TextRect(which, labels_[which]);
   labels_[which] = std::move(wide);
-  changed_.push_back(TextRect(which, labels_[which]));
+  const RECT new_text = TextRect(which, labels_[which]);
+  RECT both;
+  ::UnionRect(&both, &old_text, &new_text);
+  changed_.push_back(both);
 }
 
 int TFormMain::Px(int length) const {
@@ -290,13 +294,22 @@ void TFormMain::ComposeBackground() {
 }
 
 void TFormMain::ComposeArea(HDC target, const RECT& area) const {
-  ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
-           background_.dc(), area.left, area.top, SRCCOPY);
   RECT part;
   const RECT box = PaintBoxRect();
-  if (gauge_values_ && ::IntersectRect(&part, &area, &box))
+  const bool gauge = gauge_values_ && ::IntersectRect(&part, &area, &box);
+  // The paint box holds the picture beneath it: the background is needed only around it.
+  if (!gauge || !::EqualRect(&part, &area))
+    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
+             background_.dc(), area.left, area.top, SRCCOPY);
+  if (gauge)
     ::BitBlt(target, part.left, part.top, part.right - part.left, part.bottom - part.top,
              paint_box_.dc(), part.left - box.left, part.top - box.top, SRCCOPY);
+  bool any_label = false;
+  for (int i = 0; i < kLabelCount && !any_label; ++i) {
+    const RECT rect = LabelRect(static_cast<Label>(i));
+    any_label = ::IntersectRect(&part, &area, &rect);
+  }
+  if (!any_label) return;
   const int saved = ::SaveDC(target);
   ::IntersectClipRect(target, area.left, area.top, area.right, area.bottom);
   ::SetBkMode(target, TRANSPARENT);

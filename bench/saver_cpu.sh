@@ -148,6 +148,7 @@ if [ $# -gt 0 ]; then
   [ -z "${WD_CPU_NO_MOVIE:-}" ] || movie=0
   measure "$(basename "$program") $*" "$movie" "$program" "$@"
 else
+  measure "the same window with a second timer of 50 ms that does nothing" 0 "$blank" timer
   measure "a probe that copies a 170 x 170 picture to the screen 20 times a second (CS_OWNDC)" 0 "$blank" probe
   measure "WattDial without the movie" 0 "$saver" /s
   measure "WattDial with the movie" 1 "$saver" /s

@@ -282,14 +282,12 @@ inline std::vector<uint8_t> curvedShape(uint16_t id,
   return tag(32, w.bytes);
 }
 
-// DefineShape4 of a single open polyline through `points` (twips), stroked with a line
-// of the given width (twips) and colour, caps and joins none/bevel (square ends),
-// optionally one that does not scale horizontally or vertically.
-inline std::vector<uint8_t> polylineShape(uint16_t id,
-                                          const std::vector<std::array<int32_t, 2>>& points,
-                                          uint16_t width, std::initializer_list<uint8_t> rgba,
-                                          bool noHScale = false, bool noVScale = false) {
-  BitWriter w;
+// The start of a DefineShape4 with one line style and no fills: a line of the given
+// width (twips) and colour, caps none and bevel joins (square ends), optionally one that
+// does not scale horizontally or vertically; then the style bits and the path's start.
+inline void writeStrokeShapeStart(BitWriter& w, uint16_t id, uint16_t width,
+                                  std::initializer_list<uint8_t> rgba, bool noHScale, bool noVScale,
+                                  const std::array<int32_t, 2>& start) {
   w.u16(id);
   writeRect(w, -width, 40000, -width, 40000);
   writeRect(w, 0, 40000, 0, 40000);  // edge bounds
@@ -307,9 +305,19 @@ inline std::vector<uint8_t> polylineShape(uint16_t id,
   w.ubits(0, 1);  // close
   w.ubits(1, 2);  // end cap none
   for (uint8_t c : rgba) w.u8(c);
-  w.ubits(0, 4);                      // fill bits
-  w.ubits(1, 4);                      // line bits
-  writeStart(w, 0x09, points[0], 1);  // line
+  w.ubits(0, 4);                  // fill bits
+  w.ubits(1, 4);                  // line bits
+  writeStart(w, 0x09, start, 1);  // line
+}
+
+// DefineShape4 of a single open polyline through `points` (twips), stroked as
+// writeStrokeShapeStart says.
+inline std::vector<uint8_t> polylineShape(uint16_t id,
+                                          const std::vector<std::array<int32_t, 2>>& points,
+                                          uint16_t width, std::initializer_list<uint8_t> rgba,
+                                          bool noHScale = false, bool noVScale = false) {
+  BitWriter w;
+  writeStrokeShapeStart(w, id, width, rgba, noHScale, noVScale, points[0]);
   for (size_t i = 1; i < points.size(); ++i) {
     int32_t dx = points[i][0] - points[i - 1][0], dy = points[i][1] - points[i - 1][1];
     int nb = std::max(bitsFor({dx, dy}), 2);
@@ -332,26 +340,7 @@ inline std::vector<uint8_t> curveLineShape(uint16_t id, const std::array<int32_t
                                            const std::array<int32_t, 2>& end, uint16_t width,
                                            std::initializer_list<uint8_t> rgba) {
   BitWriter w;
-  w.u16(id);
-  writeRect(w, -width, 40000, -width, 40000);
-  writeRect(w, 0, 40000, 0, 40000);  // edge bounds
-  w.u8(0);                           // flags
-  w.u8(0);                           // no fills
-  w.u8(1);
-  w.u16(width);
-  w.ubits(1, 2);  // start cap none
-  w.ubits(1, 2);  // bevel join
-  w.ubits(0, 1);  // no fill
-  w.ubits(0, 1);  // scales horizontally
-  w.ubits(0, 1);  // and vertically
-  w.ubits(0, 1);  // pixel hinting
-  w.ubits(0, 5);
-  w.ubits(0, 1);  // close
-  w.ubits(1, 2);  // end cap none
-  for (uint8_t c : rgba) w.u8(c);
-  w.ubits(0, 4);                  // fill bits
-  w.ubits(1, 4);                  // line bits
-  writeStart(w, 0x09, start, 1);  // line
+  writeStrokeShapeStart(w, id, width, rgba, false, false, start);
   int32_t cdx = control[0] - start[0], cdy = control[1] - start[1], adx = end[0] - control[0],
           ady = end[1] - control[1];
   int nb = std::max(bitsFor({cdx, cdy, adx, ady}), 2);

@@ -1,7 +1,9 @@
 #include "saver/gdi_plus.h"
+#include "saver/ring_raster.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -207,6 +209,96 @@ TEST_F(GdiPlusTest, NextDrawingCoversAShrunkenValue) {
   // The wider track hides the longer value arc of the previous drawing.
   for (int ring = 1; ring <= 6; ++ring) {
     for (double a = -80.0; a < 175.0; a += 5.0) ASSERT_EQ(canvas_.OnRing(ring, a), kTrack) << ring;
+  }
+}
+
+// Whether `got` is one of `colours` or a mix of two of them (within 3 per channel).
+bool IsMixOf(std::uint32_t got, const std::vector<std::uint32_t>& colours) {
+  const auto channel = [](std::uint32_t c, int i) {
+    return static_cast<double>((c >> (8 * i)) & 0xFF);
+  };
+  for (const std::uint32_t a : colours) {
+    for (const std::uint32_t b : colours) {
+      double along = 0, length = 0;
+      for (int i = 0; i < 3; ++i) {
+        along += (channel(got, i) - channel(b, i)) * (channel(a, i) - channel(b, i));
+        length += (channel(a, i) - channel(b, i)) * (channel(a, i) - channel(b, i));
+      }
+      const double t = length > 0 ? std::clamp(along / length, 0.0, 1.0) : 0.0;
+      bool close = true;
+      for (int i = 0; i < 3 && close; ++i)
+        close = std::abs(channel(got, i) - (t * channel(a, i) + (1 - t) * channel(b, i))) <= 3.0;
+      if (close) return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(GdiPlusTest, TheSaversOwnRasterDrawsTheRingsOfDrawRings) {
+  // The saver draws the gauge with its own raster. Its pixels must be those of DrawRings
+  // but for how the edges are smoothed (Wine's GDI+ draws them hard): each pixel is a
+  // colour DrawRings gives within one pixel of it, or a mix of two such colours. A ring
+  // in the wrong place, of the wrong colour or width, a wrong sweep or a value arc under
+  // its track breaks this.
+  for (const RingValues& values :
+       {RingValues{0, 0, 0, 0, 0, 0, 0}, RingValues{10, 20, 30, 40, 50, 59, 20},
+        RingValues{60, 1, 37, 59, 13, 45, 7}}) {
+    SCOPED_TRACE(::testing::PrintToString(values));
+    Canvas gdi;
+    ASSERT_TRUE(gdi.ok());
+    DrawRings(gdi.dc(), static_cast<float>(values[0]), static_cast<float>(values[1]),
+              static_cast<float>(values[2]), static_cast<float>(values[3]),
+              static_cast<float>(values[6]), static_cast<float>(values[4]),
+              static_cast<float>(values[5]));
+    const std::vector<std::uint8_t> expected = gdi.Pixels();
+    const auto gdi_at = [&](int x, int y) {
+      std::uint32_t v;
+      std::memcpy(&v, &expected[(static_cast<std::size_t>(y) * kSize + x) * 4], 4);
+      return v & 0xFFFFFF;
+    };
+    const RingRaster raster;
+    ASSERT_EQ(raster.size(), kSize);
+    const std::vector<std::uint32_t> under(kSize * kSize, 0);
+    std::vector<std::uint32_t> ours(kSize * kSize, 0);
+    raster.Draw(ConstPixelRows{under.data(), kSize}, PixelRows{ours.data(), kSize},
+                PixelRect{0, 0, kSize, kSize}, values);
+    // Wine's GDI+ ends each wide arc square to its first and last flattened segment, a
+    // little off the radius: pixels within 4 px of where an arc ends are left out.
+    std::vector<double> ends{-90.0, -90.0 + 271.0, -90.0 + 280.0};
+    for (const std::int32_t v : values) ends.push_back(-90.0 + std::min(4.5 * v, 270.0));
+    const auto near_an_end = [&](int x, int y) {
+      for (const double degrees : ends) {
+        const double a = degrees * std::numbers::pi / 180.0;
+        const double dx = x - kCentre, dy = y - kCentre;
+        if (dx * std::cos(a) + dy * std::sin(a) > -4 &&
+            std::abs(dx * std::sin(a) - dy * std::cos(a)) < 4)
+          return true;
+      }
+      return false;
+    };
+    int drawn = 0, equal = 0, wrong = 0;
+    for (int y = 1; y < kSize - 1; ++y) {
+      for (int x = 1; x < kSize - 1; ++x) {
+        const std::uint32_t got = ours[static_cast<std::size_t>(y) * kSize + x];
+        if (gdi_at(x, y) != 0) ++drawn;
+        if (got == gdi_at(x, y) || near_an_end(x, y)) {
+          ++equal;
+          continue;
+        }
+        std::vector<std::uint32_t> around;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) around.push_back(gdi_at(x + dx, y + dy));
+        if (!IsMixOf(got, around)) {
+          ++wrong;
+          ADD_FAILURE_AT(__FILE__, __LINE__) << "at " << x << "," << y << ": " << std::hex << got
+                                             << " around " << ::testing::PrintToString(around);
+          if (wrong > 10) return;
+        }
+      }
+    }
+    EXPECT_GT(drawn, 100000);
+    // All but the edge pixels are the very ones DrawRings gives.
+    EXPECT_GT(equal, (kSize - 2) * (kSize - 2) * 95 / 100);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "swf/player.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -248,6 +249,11 @@ bool Player::render(uint32_t* pixels, int width, int height, const RenderOptions
   const Rect& st = movie_->stageRect();
   double sw = double(st.xmax) - st.xmin, sh = double(st.ymax) - st.ymin;
   if (sw <= 0 || sh <= 0) return true;
+  // The stage is whole pixels of 20 twips from its top-left corner; twips past the last
+  // whole pixel are cut off rather than squeezed in (a 2026-twip-wide stage is 101
+  // pixels at 1:1, as the reference pictures show). A stage under a pixel keeps its size.
+  if (sw >= 20) sw = std::floor(sw / 20) * 20;
+  if (sh >= 20) sh = std::floor(sh / 20) * 20;
   double s = std::min(width / sw, height / sh);  // pixels per twip
   double ox = (width - sw * s) / 2 - st.xmin * s, oy = (height - sh * s) / 2 - st.ymin * s;
   Matrix view{s, 0, 0, s, ox, oy};

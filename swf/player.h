@@ -36,8 +36,9 @@ class Player {
   int currentFrame() const;
 
   // Draws the current frame into width x height pixels, each r | g << 8 | b << 16 |
-  // a << 24 (premultiplied; opaque wherever the background is). The stage is scaled
-  // uniformly to fit and centred (ShowAll), the background colour around it.
+  // a << 24 (premultiplied; opaque wherever the background is). The stage, its whole
+  // pixels of 20 twips, is scaled uniformly to fit and centred (ShowAll), the background
+  // colour around it.
   // Returns false when the frame ran out of work allowance and is incomplete.
   bool render(uint32_t* pixels, int width, int height, const RenderOptions& options = {});
   // Draws at the stage's own size (one pixel per 20 twips).

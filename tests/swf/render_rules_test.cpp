@@ -418,6 +418,31 @@ TEST(SwfRenderRules, EdgeEndPointsAreRoundedTo256thsOfAPixel) {
   EXPECT_EQ(wrong, 0);
 }
 
+// ---- The stage ----
+
+TEST(SwfRenderRules, TheStageIsWholePixelsFromItsTopLeftCorner) {
+  // A stage from -13 to 27 twips across and -13 to 46 down is 40 x 59 twips: 2 x 2 whole
+  // pixels of 20 twips, the last 19 twips down cut off. At 1:1 twip 0 lies 13 twips =
+  // 0.65 px from the top-left corner, so a 20-twip square at 0..20 covers 0.65..1.65 px
+  // both ways: only the centre (1.5, 1.5) of pixel (1, 1) falls in it. Squeezing all 59
+  // twips into the 2 rows (and centring across) would leave every centre outside it.
+  auto bytes =
+      movieOnStage(-13, 27, -13, 46,
+                   {background(255, 255, 255), rectShape(1, 0, 0, 20, 20, {255, 0, 0, 255}),
+                    place(1, 1), showFrame()});
+  Player p(loadMovie(bytes));
+  p.advance();
+  ASSERT_EQ(p.movie().stageWidth(), 2);
+  ASSERT_EQ(p.movie().stageHeight(), 2);
+  auto px = p.renderStage({Quality::Low});
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 2; ++x) {
+      Colour want = x == 1 && y == 1 ? Colour{255, 0, 0} : kWhite;
+      expectColour(px, 2, x, y, want, 0, "square at twips 0..20");
+    }
+  }
+}
+
 // ---- Clip layers ----
 
 TEST(SwfRenderRules, ClipLayerClipsUpToAndIncludingItsClipDepth) {

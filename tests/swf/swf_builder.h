@@ -106,11 +106,13 @@ inline std::vector<uint8_t> tag(uint16_t code, const std::vector<uint8_t>& body,
   return w.bytes;
 }
 
-// A whole movie of w x h pixels from its tags (End is added).
-inline std::vector<uint8_t> movie(int wPx, int hPx, const std::vector<std::vector<uint8_t>>& tags,
-                                  bool compressed = false, uint16_t frames = 1) {
+// A whole movie whose stage is the rectangle x0..x1, y0..y1 in twips, from its tags (End is
+// added).
+inline std::vector<uint8_t> movieOnStage(int32_t x0, int32_t x1, int32_t y0, int32_t y1,
+                                         const std::vector<std::vector<uint8_t>>& tags,
+                                         bool compressed = false, uint16_t frames = 1) {
   BitWriter body;
-  writeRect(body, 0, wPx * 20, 0, hPx * 20);
+  writeRect(body, x0, x1, y0, y1);
   body.u16(24 << 8);  // 24 fps
   body.u16(frames);
   for (const auto& t : tags) body.append(t);
@@ -128,6 +130,12 @@ inline std::vector<uint8_t> movie(int wPx, int hPx, const std::vector<std::vecto
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(length >> (8 * i)));
   out.insert(out.end(), payload.begin(), payload.end());
   return out;
+}
+
+// A whole movie of w x h pixels from its tags (End is added).
+inline std::vector<uint8_t> movie(int wPx, int hPx, const std::vector<std::vector<uint8_t>>& tags,
+                                  bool compressed = false, uint16_t frames = 1) {
+  return movieOnStage(0, wPx * 20, 0, hPx * 20, tags, compressed, frames);
 }
 
 inline std::vector<uint8_t> background(uint8_t r, uint8_t g, uint8_t b) {

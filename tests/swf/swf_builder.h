@@ -250,6 +250,22 @@ inline void writeStart(BitWriter& w, uint32_t flags, const std::array<int32_t, 2
   w.ubits(style, 1);
 }
 
+// A curved edge record from `from` bending towards `control` to `to` (twips).
+inline void writeCurveEdge(BitWriter& w, const std::array<int32_t, 2>& from,
+                           const std::array<int32_t, 2>& control,
+                           const std::array<int32_t, 2>& to) {
+  int32_t cdx = control[0] - from[0], cdy = control[1] - from[1], adx = to[0] - control[0],
+          ady = to[1] - control[1];
+  int nb = std::max(bitsFor({cdx, cdy, adx, ady}), 2);
+  w.ubits(1, 1);  // edge
+  w.ubits(0, 1);  // curved
+  w.ubits(nb - 2, 4);
+  w.sbits(cdx, nb);
+  w.sbits(cdy, nb);
+  w.sbits(adx, nb);
+  w.sbits(ady, nb);
+}
+
 // DefineShape3 of one closed path of quadratic curves through `anchors` (twips), each
 // curve bending towards the control point given for it: solid fill 1 on its right.
 inline std::vector<uint8_t> curvedShape(uint16_t id,
@@ -275,15 +291,7 @@ inline std::vector<uint8_t> curvedShape(uint16_t id,
     const auto& a = anchors[i];
     const auto& b = anchors[(i + 1) % anchors.size()];
     const auto& c = controls[i];
-    int32_t cdx = c[0] - a[0], cdy = c[1] - a[1], adx = b[0] - c[0], ady = b[1] - c[1];
-    int nb = std::max(bitsFor({cdx, cdy, adx, ady}), 2);
-    w.ubits(1, 1);  // edge
-    w.ubits(0, 1);  // curved
-    w.ubits(nb - 2, 4);
-    w.sbits(cdx, nb);
-    w.sbits(cdy, nb);
-    w.sbits(adx, nb);
-    w.sbits(ady, nb);
+    writeCurveEdge(w, a, c, b);
   }
   w.ubits(0, 6);
   w.align();
@@ -349,16 +357,7 @@ inline std::vector<uint8_t> curveLineShape(uint16_t id, const std::array<int32_t
                                            std::initializer_list<uint8_t> rgba) {
   BitWriter w;
   writeStrokeShapeStart(w, id, width, rgba, false, false, start);
-  int32_t cdx = control[0] - start[0], cdy = control[1] - start[1], adx = end[0] - control[0],
-          ady = end[1] - control[1];
-  int nb = std::max(bitsFor({cdx, cdy, adx, ady}), 2);
-  w.ubits(1, 1);  // edge
-  w.ubits(0, 1);  // curved
-  w.ubits(nb - 2, 4);
-  w.sbits(cdx, nb);
-  w.sbits(cdy, nb);
-  w.sbits(adx, nb);
-  w.sbits(ady, nb);
+  writeCurveEdge(w, start, control, end);
   w.ubits(0, 6);
   w.align();
   return tag(83, w.bytes);

@@ -33,6 +33,16 @@ void expectColour(const std::vector<uint32_t>& px, int w, int x, int y, Colour w
   EXPECT_NEAR(got.b, want.b, tolerance) << what << " at " << x << "," << y;
 }
 
+// Pixels of a w x h picture of a blue shape on white whose being painted disagrees
+// with `inside(x, y)`.
+template <typename Inside>
+int wrongPixels(const std::vector<uint32_t>& px, int w, int h, Inside inside) {
+  int wrong = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) wrong += inside(x, y) != (colourAt(px, w, x, y).r == 0);
+  return wrong;
+}
+
 std::vector<uint32_t> renderMovie(const std::vector<uint8_t>& bytes, Quality q = Quality::Low) {
   Player p(loadMovie(bytes));
   p.advance();
@@ -213,15 +223,8 @@ TEST(SwfRenderRules, StronglyScaledShapesKeepTheirEdgesExact) {
                      {background(255, 255, 255), curvedShape(1, corners, mids, {0, 0, 255, 255}),
                       placeScaled(1, 1, 2000 << 16, 1000, 600), showFrame()});
   auto px = renderMovie(bytes);
-  int wrong = 0;
-  for (int y = 0; y < 60; ++y) {
-    for (int x = 0; x < 100; ++x) {
-      bool inside = y + 0.5 < 30 + (x + 0.5 - 50) / 2;
-      Colour c = colourAt(px, 100, x, y);
-      wrong += inside != (c.r == 0 && c.b == 255);
-    }
-  }
-  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(
+      wrongPixels(px, 100, 60, [](int x, int y) { return y + 0.5 < 30 + (x + 0.5 - 50) / 2; }), 0);
 }
 
 // ---- Many curves ----
@@ -387,14 +390,9 @@ TEST(SwfRenderRules, ACurveWithinTheFlatnessOfItsChordIsOneLine) {
             {background(255, 255, 255), curvedShape(1, anchors, controls, {0, 0, 255, 255}),
              placeScaledXY(1, 1, 65830, 65536, 0, 0), showFrame()});
   auto px = renderMovie(bytes);
-  int wrong = 0;
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      bool inside = x >= 2 && x <= 9 && y >= 2 && y <= 29;
-      wrong += inside != (colourAt(px, 16, x, y).r == 0);
-    }
-  }
-  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(
+      wrongPixels(px, 16, 32, [](int x, int y) { return x >= 2 && x <= 9 && y >= 2 && y <= 29; }),
+      0);
 }
 
 TEST(SwfRenderRules, EdgeEndPointsAreRoundedTo256thsOfAPixel) {
@@ -408,14 +406,9 @@ TEST(SwfRenderRules, EdgeEndPointsAreRoundedTo256thsOfAPixel) {
                      {background(255, 255, 255), rectShape(1, 210, 40, 400, 400, {0, 0, 255, 255}),
                       placeScaledXY(1, 1, 65541, 65536, 0, 0), showFrame()});
   auto px = renderMovie(bytes);
-  int wrong = 0;
-  for (int y = 0; y < 24; ++y) {
-    for (int x = 0; x < 24; ++x) {
-      bool inside = x >= 10 && x <= 19 && y >= 2 && y <= 19;
-      wrong += inside != (colourAt(px, 24, x, y).r == 0);
-    }
-  }
-  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(
+      wrongPixels(px, 24, 24, [](int x, int y) { return x >= 10 && x <= 19 && y >= 2 && y <= 19; }),
+      0);
 }
 
 // ---- The stage ----

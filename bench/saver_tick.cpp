@@ -72,6 +72,11 @@ int main(int argc, char** argv) {
     (void)sum;
     (void)wd::GetFromDate();
   });
+  Report("one reading of the settings file", runs, [&](int) {
+    wd::IniSnapshot snapshot(wd::SettingsFilePath(), wd::SystemIniBackend());
+    volatile std::size_t sink = snapshot.Read(wd::SettingsFilePath(), "x", "y", "").size();
+    (void)sink;
+  });
   Report("the figures from one reading", runs, [&](int) {
     wd::IniSnapshot snapshot(wd::SettingsFilePath(), wd::SystemIniBackend());
     wd::SettingsFile ini(wd::SettingsFilePath(), snapshot);

@@ -234,6 +234,9 @@ IniBackend& OwnIniBackend() {
 IniSnapshot::IniSnapshot(std::string path, IniBackend& writer)
     : path_(std::move(path)), bytes_(LoadFile(path_)), writer_(writer) {}
 
+IniSnapshot::IniSnapshot(std::string path, std::string bytes, IniBackend& writer)
+    : path_(std::move(path)), bytes_(std::move(bytes)), writer_(writer) {}
+
 std::string IniSnapshot::Read(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& fallback) {
   return ReadIniValue(path == path_ ? bytes_ : LoadFile(path), section, key, fallback);

@@ -48,6 +48,8 @@ IniBackend& SystemIniBackend();
 class IniSnapshot final : public IniBackend {
  public:
   IniSnapshot(std::string path, IniBackend& writer);
+  // A snapshot of bytes already read from the file at `path`.
+  IniSnapshot(std::string path, std::string bytes, IniBackend& writer);
   // `path` must be the snapshot's file; another path is read from the file system.
   std::string Read(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& fallback) override;

@@ -62,4 +62,30 @@ std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max
   return bytes;
 }
 
+const std::string& CachedFile::Read(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  const auto join = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    stamp_.reset();
+    bytes_.clear();
+    return bytes_;
+  }
+  const Stamp stamp{join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime),
+                    join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
+                    join(data.nFileSizeHigh, data.nFileSizeLow)};
+  if (path == path_ && stamp_ == stamp) return bytes_;
+  path_ = path;
+  ++readings_;
+  // Stamped before reading: a change made meanwhile shows as a new stamp next time.
+  if (std::optional<std::string> bytes = TryReadWholeFile(path, size_t{1} << 30)) {
+    bytes_ = std::move(*bytes);
+    stamp_ = stamp;
+  } else {
+    bytes_.clear();
+    stamp_.reset();
+  }
+  return bytes_;
+}
+
 }  // namespace wd::win

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,5 +13,27 @@ namespace wd::win {
 std::string ReadWholeFile(const std::wstring& path);
 // The file's bytes, or nothing when it cannot be read or is larger than `max_bytes`.
 std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max_bytes);
+
+// A file read again only when its size or a time stamp differs from the reading before,
+// the check the profile calls of Windows make for the file they keep. The bytes are
+// empty while the file is absent, a folder or cannot be read.
+class CachedFile {
+ public:
+  const std::string& Read(const std::wstring& path);
+  // How many times the file was actually read.
+  int readings() const { return readings_; }
+
+ private:
+  struct Stamp {
+    uint64_t created = 0;
+    uint64_t written = 0;
+    uint64_t size = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+  std::wstring path_;
+  std::optional<Stamp> stamp_;  // of the bytes below; none: read the file next time
+  std::string bytes_;
+  int readings_ = 0;
+};
 
 }  // namespace wd::win

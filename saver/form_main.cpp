@@ -157,8 +157,9 @@ void TFormMain::Timer1Timer() {
     ~ShowOnExit() { form->ShowChanges(); }
   } show{this};
   // Every figure of the tick rests on this one uptime and one reading of the file.
-  IniSnapshot snapshot(SettingsFilePath(), SystemIniBackend());
-  SettingsFile ini(SettingsFilePath(), snapshot);
+  const std::string path = SettingsFilePath();
+  IniSnapshot snapshot(path, settings_file_.Read(win::Widen(path)), SystemIniBackend());
+  SettingsFile ini(path, snapshot);
   WriteTickLabels(uptime, ini,
                   [this](Label which, const std::string& text) { SetLabel(which, text); });
   // The picture timer is switched off on a seconds text of "00", which the

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/dib.h"
+#include "platform/file.h"
 #include "platform/handles.h"
 #include "platform/window.h"
 #include "saver/dashboard.h"
@@ -82,6 +83,8 @@ class TFormMain : public win::Window {
   bool display_on() const { return display_on_; }
   // Ticks that drew since the window was made.
   int64_t ticks_drawn() const { return ticks_drawn_; }
+  // Times a tick read the settings file from the disk.
+  int settings_readings() const { return settings_file_.readings(); }
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
@@ -128,6 +131,9 @@ class TFormMain : public win::Window {
   std::vector<RECT> changed_;
   bool display_on_ = true;
   int64_t ticks_drawn_ = 0;
+  // The settings file's bytes: each tick looks whether the file changed, and reads it
+  // only when it did.
+  win::CachedFile settings_file_;
   std::vector<std::unique_ptr<PowerSettingRegistration>> power_notifications_;
 
   Picture picture_;

@@ -132,6 +132,34 @@ TEST_F(DashboardTest, NoStoredFromDateStoresTodayAndShowsNoTimeOfDay) {
   EXPECT_EQ(form.label(kPower), L"0.031");
 }
 
+TEST_F(DashboardTest, TicksReadTheSettingsFileAgainOnlyWhenItChanged) {
+  WriteIni("[Parameters]\r\nWatts=107.125\r\nFromDate=2026/3/1\r\n");
+  TFormMain& form = OpenSaver();
+  for (int i = 0; i < 3; ++i) form.Timer1Timer();
+  EXPECT_EQ(form.settings_readings(), 1);
+  EXPECT_EQ(form.label(kPower), L"0.111");
+
+  // The same size, written within the same moment as far as the stamp tells: only the
+  // time stamp shows the change.
+  const auto path = folder_ / "WattDial.INI";
+  const auto written = std::filesystem::last_write_time(path);
+  WriteIni("[Parameters]\r\nWatts=214.250\r\nFromDate=2026/3/1\r\n");
+  std::filesystem::last_write_time(path, written + std::chrono::seconds(2));
+  form.Timer1Timer();
+  EXPECT_EQ(form.settings_readings(), 2);
+  EXPECT_EQ(form.label(kPower), L"0.222");
+
+  // Gone: the defaults, then the file again once it is back.
+  std::filesystem::remove(path);
+  form.Timer1Timer();
+  EXPECT_EQ(form.label(kPower), L"0.031");
+  EXPECT_EQ(form.label(kFromdate), L"2026/12/8") << "stored again by the tick";
+  form.Timer1Timer();
+  form.Timer1Timer();
+  EXPECT_EQ(form.settings_readings(), 3) << "the file the tick wrote, read once";
+  EXPECT_EQ(form.label(kFromdate), L"2026/12/8");
+}
+
 TEST_F(DashboardTest, ATickThatFailsIsReportedAndTheNextOneRunsAgain) {
   TFormMain& form = OpenSaver();
   // The folder is gone: storing the from-date fails, the last step of the tick.

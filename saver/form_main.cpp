@@ -177,9 +177,9 @@ void TFormMain::UpdateGauge(const RingValues& rings) {
     changed_.push_back(box);
   } else {
     // Only what moved: each ring's arc between its old and new end.
-    for (const PixelRect& area : raster_.Changes(*gauge_values_, rings)) {
-      raster_.Draw(under, out, area, rings);
-      changed_.push_back(ToRect(area, box.left, box.top));
+    for (const RingRaster::Change& change : raster_.Changes(*gauge_values_, rings)) {
+      raster_.Draw(under, out, change.area, rings, change.ring);
+      changed_.push_back(ToRect(change.area, box.left, box.top));
     }
   }
   gauge_values_ = rings;

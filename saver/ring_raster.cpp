@@ -1,6 +1,7 @@
 #include "saver/ring_raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "saver/layout.h"
@@ -35,7 +36,8 @@ double SweepOf(int32_t value) {
 // An arc: the band `half` either side of `radius`, from 12 o'clock `sweep` degrees
 // clockwise, flat at both ends. `end_x`, `end_y`: the direction of its end.
 struct Arc {
-  double radius, half, sweep, end_x, end_y;
+  double radius = 0, half = 0, sweep = 0, end_x = 0, end_y = 0;
+  Arc() = default;
   Arc(double r, double h, double s)
       : radius(r),
         half(h),
@@ -88,47 +90,71 @@ RingRaster::RingRaster(double scale)
       size_(static_cast<int>(std::lround(kPaintBoxSize * scale))),
       centre_(285.0 * scale),
       track_half_(kTrackWidth / 2 * scale),
-      value_half_(kValueWidth / 2 * scale) {
+      value_half_(kValueWidth / 2 * scale),
+      reach_(track_half_ + 1) {
   for (const RingSpec& spec : kRingSpecs)
     rings_.push_back({spec.side / 2.0 * scale, spec.colour, spec.track_sweep});
 }
 
 void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
-                      const RingValues& values) const {
-  std::vector<Arc> tracks, arcs;
-  tracks.reserve(kRingCount);
-  arcs.reserve(kRingCount);
+                      const RingValues& values, int only_ring) const {
+  std::array<Arc, kRingCount> tracks{}, arcs{};
   for (int n = 0; n < kRingCount; ++n) {
-    tracks.emplace_back(rings_[n].radius, track_half_, rings_[n].track_sweep);
-    arcs.emplace_back(rings_[n].radius, value_half_, SweepOf(values[n]));
+    tracks[n] = Arc(rings_[n].radius, track_half_, rings_[n].track_sweep);
+    arcs[n] = Arc(rings_[n].radius, value_half_, SweepOf(values[n]));
   }
-  const double reach = track_half_ + 1;
+  const bool all = only_ring == kAllRings;
+  const int first = all ? 0 : only_ring, last = all ? kRingCount - 1 : only_ring;
   const int left = std::max(area.left, 0), top = std::max(area.top, 0);
   const int right = std::min(area.right, size_), bottom = std::min(area.bottom, size_);
+  if (left >= right) return;
   for (int y = top; y < bottom; ++y) {
     const uint32_t* from = under.pixels + static_cast<ptrdiff_t>(y) * under.stride;
     uint32_t* to = out.pixels + static_cast<ptrdiff_t>(y) * out.stride;
+    // Away from the rings a pixel is the one beneath; near one, that ring decides it.
+    if (all) std::copy(from + left, from + right, to + left);
     const double dy = y - centre_;
-    for (int x = left; x < right; ++x) {
-      const double dx = x - centre_;
-      // The square root inlines; hypot is a library call per pixel.
-      const double distance = std::sqrt(dx * dx + dy * dy);
-      uint32_t pixel = from[x];
-      // Rings lie 13 px apart at scale 1: a pixel is near one ring at most.
-      for (int n = 0; n < kRingCount; ++n) {
-        if (std::abs(distance - rings_[n].radius) > reach) continue;
-        pixel = Mix(pixel, kBackdrop.dib_pixel(), Coverage(dx, dy, distance, tracks[n]));
-        pixel = Mix(pixel, rings_[n].colour, Coverage(dx, dy, distance, arcs[n]));
-        break;
+    // Ring 1 last: where two rings' pixels met (they never do), the first would win.
+    for (int n = last; n >= first; --n) {
+      const double radius = rings_[n].radius;
+      const double outer = radius + reach_, inner = radius - reach_;
+      if (std::abs(dy) > outer + 1) continue;
+      // The row crosses the ring's band in one or two runs; a pixel more either side,
+      // and the distance test below decides each pixel exactly.
+      const double far = std::sqrt(std::max(0.0, outer * outer - dy * dy)) + 1;
+      const double near = inner > std::abs(dy) ? std::sqrt(inner * inner - dy * dy) - 1 : -1;
+      const auto run = [&](double from_dx, double to_dx) {
+        const int x0 = std::max(left, static_cast<int>(std::floor(centre_ + from_dx)));
+        const int x1 = std::min(right, static_cast<int>(std::ceil(centre_ + to_dx)) + 1);
+        for (int x = x0; x < x1; ++x) {
+          const double dx = x - centre_;
+          // The square root inlines; hypot is a library call per pixel.
+          const double distance = std::sqrt(dx * dx + dy * dy);
+          if (std::abs(distance - radius) > reach_) continue;
+          // A pixel the value arc covers whole is the ring's colour, whatever lies below.
+          const double value = Coverage(dx, dy, distance, arcs[n]);
+          if (value >= 1) {
+            to[x] = rings_[n].colour;
+            continue;
+          }
+          const uint32_t track =
+              Mix(from[x], kBackdrop.dib_pixel(), Coverage(dx, dy, distance, tracks[n]));
+          to[x] = Mix(track, rings_[n].colour, value);
+        }
+      };
+      if (near <= 0) {
+        run(-far, far);
+      } else {
+        run(-far, -near);
+        run(near, far);
       }
-      to[x] = pixel;
     }
   }
 }
 
-std::vector<PixelRect> RingRaster::Changes(const RingValues& before,
-                                           const RingValues& after) const {
-  std::vector<PixelRect> areas;
+std::vector<RingRaster::Change> RingRaster::Changes(const RingValues& before,
+                                                    const RingValues& after) const {
+  std::vector<Change> areas;
   for (int n = 0; n < kRingCount; ++n) {
     const double old_sweep = SweepOf(before[n]), new_sweep = SweepOf(after[n]);
     if (old_sweep == new_sweep) continue;
@@ -155,7 +181,7 @@ std::vector<PixelRect> RingRaster::Changes(const RingValues& before,
                    static_cast<int>(std::ceil(bottom)) + kRoom + 1};
     area.left = std::max(area.left, 0), area.top = std::max(area.top, 0);
     area.right = std::min(area.right, size_), area.bottom = std::min(area.bottom, size_);
-    if (!area.empty()) areas.push_back(area);
+    if (!area.empty()) areas.push_back({n, area});
   }
   return areas;
 }

@@ -37,16 +37,24 @@ class RingRaster {
   // The side of the gauge's square paint box: 600 at scale 1.
   int size() const { return size_; }
 
+  static constexpr int kAllRings = -1;
+
   // Draws the gauge of `values` (by ring, ring 1 first) inside `area` of the paint
   // box: every pixel there becomes the one `under` holds (what lies beneath the
   // paint box) with the rings drawn over it. Pixels outside `area` are not touched.
-  void Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
-            const RingValues& values) const;
+  // With `only_ring` (0 for ring 1), only the pixels near that ring are drawn, the only
+  // ones whose colour that ring's value decides; the others are not touched either.
+  void Draw(ConstPixelRows under, PixelRows out, const PixelRect& area, const RingValues& values,
+            int only_ring = kAllRings) const;
 
-  // The areas of the paint box whose pixels differ between the gauge at `before` and at
-  // `after`: for each ring that moved, its value arc between the two ends (after the
-  // wrap to a smaller value, the whole of the old arc), with room for the smoothed edges.
-  std::vector<PixelRect> Changes(const RingValues& before, const RingValues& after) const;
+  // What differs between the gauge at `before` and at `after`: for each ring that moved,
+  // the area of its value arc between the two ends (after the wrap to a smaller value,
+  // the whole of the old arc), with room for the smoothed edges.
+  struct Change {
+    int ring;
+    PixelRect area;
+  };
+  std::vector<Change> Changes(const RingValues& before, const RingValues& after) const;
 
  private:
   struct Ring {
@@ -59,6 +67,7 @@ class RingRaster {
   double centre_;
   double track_half_;
   double value_half_;
+  double reach_;  // a ring's pixels lie within this of its circle
   std::vector<Ring> rings_;
 };
 

@@ -42,8 +42,9 @@ TEST(RingRaster, RedrawingWhatChangedEqualsAWholeDrawEveryTick) {
     // Past every ring's start (tick 61) and the wraps from 59 to 0.
     for (int tick = 1; tick <= 130; ++tick) {
       const RingValues& now = counter.Advance();
-      for (const PixelRect& area : raster.Changes(before, now))
-        raster.Draw({under.data(), raster.size()}, {shown.data(), raster.size()}, area, now);
+      for (const RingRaster::Change& change : raster.Changes(before, now))
+        raster.Draw({under.data(), raster.size()}, {shown.data(), raster.size()}, change.area, now,
+                    change.ring);
       before = now;
       // Every tick at 1x; at the larger scales the ticks where rings start and wrap.
       const bool compare = scale == 1.0 || tick % 15 <= 1 || tick >= 119;
@@ -60,13 +61,15 @@ TEST(RingRaster, AStepRedrawsLittle) {
   before[0] = 10, after[0] = 11;  // ring 1, the longest
   const auto areas = raster.Changes(before, after);
   ASSERT_EQ(areas.size(), 1u);
-  EXPECT_LT((areas[0].right - areas[0].left) * (areas[0].bottom - areas[0].top), 60 * 60);
+  EXPECT_EQ(areas[0].ring, 0);
+  const PixelRect& step = areas[0].area;
+  EXPECT_LT((step.right - step.left) * (step.bottom - step.top), 60 * 60);
   EXPECT_TRUE(raster.Changes(after, after).empty());
   // After the wrap the whole old arc goes.
   before[0] = 59, after[0] = 0;
   const auto wrap = raster.Changes(before, after);
   ASSERT_EQ(wrap.size(), 1u);
-  EXPECT_GT(wrap[0].right - wrap[0].left, 500);
+  EXPECT_GT(wrap[0].area.right - wrap[0].area.left, 500);
 }
 
 TEST(RingRaster, DrawsTheRingsOfDrawRings) {

@@ -235,10 +235,17 @@ RECT TFormMain::LabelRect(Label which) const {
   return RECT{0, Px(place.top), Px(place.right), Px(place.top + place.font_height + 8)};
 }
 
+// The surface keeps a label font selected between uses, never its own: selecting a
+// font of default quality makes Wine look up the X resources for smoothing, and where
+// the X server has none it reads the resource files again on every selection.
+void TFormMain::SelectLabelFont(HDC dc, Label which) const {
+  ::SelectObject(dc, which == kFromdate ? date_font_.get() : label_font_.get());
+}
+
 RECT TFormMain::TextRect(Label which, const std::wstring& text) const {
   RECT rect = LabelRect(which);
   if (!composed_) return rect;
-  win::SelectGuard font(composed_.dc(), which == kFromdate ? date_font_.get() : label_font_.get());
+  SelectLabelFont(composed_.dc(), which);
   SIZE extent{};
   ::GetTextExtentPoint32W(composed_.dc(), text.c_str(), static_cast<int>(text.size()), &extent);
   const int spare = Px(3) + 1;
@@ -252,6 +259,8 @@ void TFormMain::ApplyDpi(UINT dpi) {
   scale_ = dpi > 0 ? dpi / 96.0 : 1.0;
   raster_ = RingRaster(scale_);
   picture_ = StoredPicture(scale_);
+  // The old fonts leave the surface before they are deleted; Resize selects the new one.
+  if (composed_) ::SelectObject(composed_.dc(), ::GetStockObject(SYSTEM_FONT));
   label_font_.reset(MakeArial(Px(kLabelPlaces[kSeconds].font_height)));
   date_font_.reset(MakeArial(Px(kLabelPlaces[kFromdate].font_height)));
   ::MoveWindow(flash1_->hwnd(), Px(kMovieLeft), Px(kMovieTop), Px(kMovieSize), Px(kMovieSize),
@@ -267,6 +276,7 @@ void TFormMain::Resize(int width, int height) {
   if (width <= 0 || height <= 0) return;
   background_ = win::DibSurface(width, height);
   composed_ = win::DibSurface(width, height);
+  SelectLabelFont(composed_.dc(), kSeconds);
   paint_box_ = win::DibSurface(raster_.size(), raster_.size());
   ComposeBackground();
   // What lies beneath the paint box; where the window ends, the backdrop colour.
@@ -319,7 +329,7 @@ void TFormMain::ComposeArea(HDC target, const RECT& area) const {
     const Label which = static_cast<Label>(i);
     RECT rect = LabelRect(which);
     if (!::IntersectRect(&part, &area, &rect)) continue;
-    win::SelectGuard font(target, which == kFromdate ? date_font_.get() : label_font_.get());
+    SelectLabelFont(target, which);
     ::DrawTextW(target, labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
                 DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }

@@ -113,6 +113,7 @@ class TFormMain : public win::Window {
   void ShowChanges();
   void OnDisplayState(bool on);
   RECT LabelRect(Label which) const;
+  void SelectLabelFont(HDC dc, Label which) const;
   // Where a label's text lies, with room for its smoothed edges.
   RECT TextRect(Label which, const std::wstring& text) const;
   RECT PaintBoxRect() const;

@@ -178,7 +178,7 @@ void TFormMain::UpdateGauge(const RingValues& rings) {
   } else {
     // Only what moved: each ring's arc between its old and new end.
     for (const RingRaster::Change& change : raster_.Changes(*gauge_values_, rings)) {
-      raster_.Draw(under, out, change.area, rings, change.ring);
+      raster_.Redraw(under, out, change, rings);
       changed_.push_back(ToRect(change.area, box.left, box.top));
     }
   }

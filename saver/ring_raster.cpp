@@ -96,14 +96,47 @@ RingRaster::RingRaster(double scale)
     rings_.push_back({spec.side / 2.0 * scale, spec.colour, spec.track_sweep});
 }
 
+// The directions between which a change lies, and whether it spans more than a half
+// turn. A pixel may change when it lies between them, or within a pixel of either
+// direction's line (the smoothed edge at an end), on its side of the centre.
+struct RingRaster::Wedge {
+  double from_x, from_y, to_x, to_y;
+  bool wide;
+  Wedge(double from_sweep, double to_sweep)
+      : from_x(std::cos((kStartDegrees + from_sweep) * kPi / 180.0)),
+        from_y(std::sin((kStartDegrees + from_sweep) * kPi / 180.0)),
+        to_x(std::cos((kStartDegrees + to_sweep) * kPi / 180.0)),
+        to_y(std::sin((kStartDegrees + to_sweep) * kPi / 180.0)),
+        wide(to_sweep - from_sweep > 180) {}
+  bool Holds(double dx, double dy) const {
+    const double past = from_x * dy - from_y * dx;  // sin(angle - from), times distance
+    const double before = dx * to_y - dy * to_x;    // sin(to - angle), times distance
+    if (wide ? !(past < 0 && before < 0) : past >= 0 && before >= 0) return true;
+    constexpr double kEdge = 1.0;  // the smoothing reaches half a pixel; a margin more
+    return (dx * from_x + dy * from_y > 0 && std::abs(past) < kEdge) ||
+           (dx * to_x + dy * to_y > 0 && std::abs(before) < kEdge);
+  }
+};
+
 void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
-                      const RingValues& values, int only_ring) const {
+                      const RingValues& values) const {
+  Paint(under, out, area, values, -1, nullptr);
+}
+
+void RingRaster::Redraw(ConstPixelRows under, PixelRows out, const Change& change,
+                        const RingValues& values) const {
+  const Wedge wedge(change.from_sweep, change.to_sweep);
+  Paint(under, out, change.area, values, change.ring, &wedge);
+}
+
+void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& area,
+                       const RingValues& values, int only_ring, const Wedge* wedge) const {
   std::array<Arc, kRingCount> tracks{}, arcs{};
   for (int n = 0; n < kRingCount; ++n) {
     tracks[n] = Arc(rings_[n].radius, track_half_, rings_[n].track_sweep);
     arcs[n] = Arc(rings_[n].radius, value_half_, SweepOf(values[n]));
   }
-  const bool all = only_ring == kAllRings;
+  const bool all = only_ring < 0;
   const int first = all ? 0 : only_ring, last = all ? kRingCount - 1 : only_ring;
   const int left = std::max(area.left, 0), top = std::max(area.top, 0);
   const int right = std::min(area.right, size_), bottom = std::min(area.bottom, size_);
@@ -128,6 +161,7 @@ void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area
         const int x1 = std::min(right, static_cast<int>(std::ceil(centre_ + to_dx)) + 1);
         for (int x = x0; x < x1; ++x) {
           const double dx = x - centre_;
+          if (wedge && !wedge->Holds(dx, dy)) continue;
           // The square root inlines; hypot is a library call per pixel.
           const double distance = std::sqrt(dx * dx + dy * dy);
           if (std::abs(distance - radius) > reach_) continue;
@@ -160,8 +194,9 @@ std::vector<RingRaster::Change> RingRaster::Changes(const RingValues& before,
     if (old_sweep == new_sweep) continue;
     // Growing: the arc between the two ends. Shrinking: the whole old arc, where the
     // track shows again.
-    const double from = kStartDegrees + (new_sweep > old_sweep ? old_sweep : 0.0);
-    const double to = kStartDegrees + std::max(old_sweep, new_sweep);
+    const double from_sweep = new_sweep > old_sweep ? old_sweep : 0.0;
+    const double to_sweep = std::max(old_sweep, new_sweep);
+    const double from = kStartDegrees + from_sweep, to = kStartDegrees + to_sweep;
     double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
     const int steps = std::max(1, static_cast<int>(std::ceil(to - from)));
     for (int i = 0; i <= steps; ++i) {
@@ -181,7 +216,7 @@ std::vector<RingRaster::Change> RingRaster::Changes(const RingValues& before,
                    static_cast<int>(std::ceil(bottom)) + kRoom + 1};
     area.left = std::max(area.left, 0), area.top = std::max(area.top, 0);
     area.right = std::min(area.right, size_), area.bottom = std::min(area.bottom, size_);
-    if (!area.empty()) areas.push_back({n, area});
+    if (!area.empty()) areas.push_back({n, from_sweep, to_sweep, area});
   }
   return areas;
 }

@@ -37,26 +37,34 @@ class RingRaster {
   // The side of the gauge's square paint box: 600 at scale 1.
   int size() const { return size_; }
 
-  static constexpr int kAllRings = -1;
-
   // Draws the gauge of `values` (by ring, ring 1 first) inside `area` of the paint
   // box: every pixel there becomes the one `under` holds (what lies beneath the
   // paint box) with the rings drawn over it. Pixels outside `area` are not touched.
-  // With `only_ring` (0 for ring 1), only the pixels near that ring are drawn, the only
-  // ones whose colour that ring's value decides; the others are not touched either.
-  void Draw(ConstPixelRows under, PixelRows out, const PixelRect& area, const RingValues& values,
-            int only_ring = kAllRings) const;
+  void Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
+            const RingValues& values) const;
 
-  // What differs between the gauge at `before` and at `after`: for each ring that moved,
-  // the area of its value arc between the two ends (after the wrap to a smaller value,
-  // the whole of the old arc), with room for the smoothed edges.
+  // What differs between the gauge at two sets of values, one moved ring at a time:
+  // its value arc between `from_sweep` and `to_sweep` (degrees clockwise from 12
+  // o'clock), and `area`, which holds it with room for the smoothed edges.
   struct Change {
-    int ring;
+    int ring;  // 0 for ring 1
+    double from_sweep, to_sweep;
     PixelRect area;
   };
+  // For each ring that moved: the arc between its two ends, or after the wrap to a
+  // smaller value, the whole of the old arc.
   std::vector<Change> Changes(const RingValues& before, const RingValues& after) const;
+  // Draws, of the gauge of `values`, the pixels `change` can alter: those of its ring
+  // near its arc. Every other pixel keeps what it shows, which is the same at both
+  // values.
+  void Redraw(ConstPixelRows under, PixelRows out, const Change& change,
+              const RingValues& values) const;
 
  private:
+  struct Wedge;
+  void Paint(ConstPixelRows under, PixelRows out, const PixelRect& area, const RingValues& values,
+             int only_ring, const Wedge* wedge) const;
+
   struct Ring {
     double radius;
     uint32_t colour;  // 0x00RRGGBB

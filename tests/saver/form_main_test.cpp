@@ -212,6 +212,13 @@ TEST_F(DashboardTest, TenThousandTicksKeepTheGdiObjectCount) {
   }
   EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), before);
   EXPECT_EQ(form.tick_counter().count(), 10001);
+  // Between ticks the composed surface keeps a label font, not the DC's own: selecting
+  // that one again is what costs Wine a look-up of the X resources.
+  const HGDIOBJ font = ::GetCurrentObject(form.composed().dc(), OBJ_FONT);
+  EXPECT_NE(font, ::GetStockObject(SYSTEM_FONT));
+  LOGFONTW selected{};
+  ASSERT_EQ(::GetObjectW(font, sizeof selected, &selected), static_cast<int>(sizeof selected));
+  EXPECT_EQ(selected.lfQuality, ANTIALIASED_QUALITY);
 }
 
 // Pixels where two surfaces of the same size differ.

@@ -43,8 +43,7 @@ TEST(RingRaster, RedrawingWhatChangedEqualsAWholeDrawEveryTick) {
     for (int tick = 1; tick <= 130; ++tick) {
       const RingValues& now = counter.Advance();
       for (const RingRaster::Change& change : raster.Changes(before, now))
-        raster.Draw({under.data(), raster.size()}, {shown.data(), raster.size()}, change.area, now,
-                    change.ring);
+        raster.Redraw({under.data(), raster.size()}, {shown.data(), raster.size()}, change, now);
       before = now;
       // Every tick at 1x; at the larger scales the ticks where rings start and wrap.
       const bool compare = scale == 1.0 || tick % 15 <= 1 || tick >= 119;

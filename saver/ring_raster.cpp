@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "saver/layout.h"
 
@@ -108,13 +109,33 @@ struct RingRaster::Wedge {
         to_x(std::cos((kStartDegrees + to_sweep) * kPi / 180.0)),
         to_y(std::sin((kStartDegrees + to_sweep) * kPi / 180.0)),
         wide(to_sweep - from_sweep > 180) {}
+  static constexpr double kEdge = 1.0;  // the smoothing reaches half a pixel; a margin more
+
   bool Holds(double dx, double dy) const {
     const double past = from_x * dy - from_y * dx;  // sin(angle - from), times distance
     const double before = dx * to_y - dy * to_x;    // sin(to - angle), times distance
     if (wide ? !(past < 0 && before < 0) : past >= 0 && before >= 0) return true;
-    constexpr double kEdge = 1.0;  // the smoothing reaches half a pixel; a margin more
     return (dx * from_x + dy * from_y > 0 && std::abs(past) < kEdge) ||
            (dx * to_x + dy * to_y > 0 && std::abs(before) < kEdge);
+  }
+
+  // Where on the row at `dy` a pixel may hold (offsets from the centre): for a wedge
+  // of at most half a turn, everything it holds lies within a pixel of both its sides'
+  // half planes (past and before greater than -kEdge). A wider one may hold any.
+  std::pair<double, double> Columns(double dy) const {
+    double lo = -1e9, hi = 1e9;
+    if (wide) return {lo, hi};
+    // past > -kEdge: from_y * dx < from_x * dy + kEdge.
+    const double past_limit = from_x * dy + kEdge;
+    if (from_y > 0) hi = std::min(hi, past_limit / from_y);
+    if (from_y < 0) lo = std::max(lo, past_limit / from_y);
+    if (from_y == 0 && past_limit <= 0) return {1, 0};
+    // before > -kEdge: to_y * dx > to_x * dy - kEdge.
+    const double before_limit = to_x * dy - kEdge;
+    if (to_y > 0) lo = std::max(lo, before_limit / to_y);
+    if (to_y < 0) hi = std::min(hi, before_limit / to_y);
+    if (to_y == 0 && before_limit >= 0) return {1, 0};
+    return {lo, hi};
   }
 };
 
@@ -147,6 +168,8 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
     // Away from the rings a pixel is the one beneath; near one, that ring decides it.
     if (all) std::copy(from + left, from + right, to + left);
     const double dy = y - centre_;
+    const std::pair<double, double> columns =
+        wedge ? wedge->Columns(dy) : std::pair<double, double>{-1e9, 1e9};
     // Ring 1 last: where two rings' pixels met (they never do), the first would win.
     for (int n = last; n >= first; --n) {
       const double radius = rings_[n].radius;
@@ -157,6 +180,9 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
       const double far = std::sqrt(std::max(0.0, outer * outer - dy * dy)) + 1;
       const double near = inner > std::abs(dy) ? std::sqrt(inner * inner - dy * dy) - 1 : -1;
       const auto run = [&](double from_dx, double to_dx) {
+        from_dx = std::max(from_dx, columns.first - 1);
+        to_dx = std::min(to_dx, columns.second + 1);
+        if (from_dx > to_dx) return;
         const int x0 = std::max(left, static_cast<int>(std::floor(centre_ + from_dx)));
         const int x1 = std::min(right, static_cast<int>(std::ceil(centre_ + to_dx)) + 1);
         for (int x = x0; x < x1; ++x) {

@@ -74,13 +74,18 @@ const std::string& CachedFile::Read(const std::wstring& path) {
   const Stamp stamp{join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime),
                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
                     join(data.nFileSizeHigh, data.nFileSizeLow)};
-  if (path == path_ && stamp_ == stamp) return bytes_;
+  if (path == path_ && stamp_ == stamp && !recent_) return bytes_;
   path_ = path;
   ++readings_;
   // Stamped before reading: a change made meanwhile shows as a new stamp next time.
   if (std::optional<std::string> bytes = TryReadWholeFile(path, size_t{1} << 30)) {
     bytes_ = std::move(*bytes);
     stamp_ = stamp;
+    FILETIME now_time{};
+    ::GetSystemTimeAsFileTime(&now_time);
+    const uint64_t now = join(now_time.dwHighDateTime, now_time.dwLowDateTime);
+    constexpr uint64_t kRecent = 3 * 10'000'000ull;  // 3 s in 100 ns units
+    recent_ = stamp.written + kRecent > now;         // a time ahead of the clock counts too
   } else {
     bytes_.clear();
     stamp_.reset();

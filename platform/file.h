@@ -15,8 +15,11 @@ std::string ReadWholeFile(const std::wstring& path);
 std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max_bytes);
 
 // A file read again only when its size or a time stamp differs from the reading before,
-// the check the profile calls of Windows make for the file they keep. The bytes are
-// empty while the file is absent, a folder or cannot be read.
+// the check the profile calls of Windows make for the file they keep. A file written
+// within the last few seconds is read every time: a file system keeps the time of a
+// write only to its own step (two seconds on FAT), so a second write within that step
+// may leave size and stamps as they were. The bytes are empty while the file is absent,
+// a folder or cannot be read.
 class CachedFile {
  public:
   const std::string& Read(const std::wstring& path);
@@ -31,7 +34,9 @@ class CachedFile {
     bool operator==(const Stamp&) const = default;
   };
   std::wstring path_;
-  std::optional<Stamp> stamp_;  // of the bytes below; none: read the file next time
+  // Of the bytes below; none, or a recent write: read the file next time.
+  std::optional<Stamp> stamp_;
+  bool recent_ = false;
   std::string bytes_;
   int readings_ = 0;
 };

@@ -135,18 +135,25 @@ TEST_F(DashboardTest, NoStoredFromDateStoresTodayAndShowsNoTimeOfDay) {
 TEST_F(DashboardTest, TicksReadTheSettingsFileAgainOnlyWhenItChanged) {
   WriteIni("[Parameters]\r\nWatts=107.125\r\nFromDate=2026/3/1\r\n");
   TFormMain& form = OpenSaver();
-  for (int i = 0; i < 3; ++i) form.Timer1Timer();
-  EXPECT_EQ(form.settings_readings(), 1);
-  EXPECT_EQ(form.label(kPower), L"0.111");
-
-  // The same size, written within the same moment as far as the stamp tells: only the
-  // time stamp shows the change.
-  const auto path = folder_ / "WattDial.INI";
-  const auto written = std::filesystem::last_write_time(path);
-  WriteIni("[Parameters]\r\nWatts=214.250\r\nFromDate=2026/3/1\r\n");
-  std::filesystem::last_write_time(path, written + std::chrono::seconds(2));
+  // Just written: a second write could still keep its stamps, so every tick reads it.
+  form.Timer1Timer();
   form.Timer1Timer();
   EXPECT_EQ(form.settings_readings(), 2);
+  EXPECT_EQ(form.label(kPower), L"0.111");
+
+  // Written an hour ago: read once more for the new stamp, then kept.
+  const auto path = folder_ / "WattDial.INI";
+  const auto an_hour_ago = std::filesystem::last_write_time(path) - std::chrono::hours(1);
+  std::filesystem::last_write_time(path, an_hour_ago);
+  for (int i = 0; i < 3; ++i) form.Timer1Timer();
+  EXPECT_EQ(form.settings_readings(), 3);
+
+  // The same size, and a time stamp that is not recent either: only the stamp shows the
+  // change.
+  WriteIni("[Parameters]\r\nWatts=214.250\r\nFromDate=2026/3/1\r\n");
+  std::filesystem::last_write_time(path, an_hour_ago + std::chrono::seconds(2));
+  form.Timer1Timer();
+  EXPECT_EQ(form.settings_readings(), 4);
   EXPECT_EQ(form.label(kPower), L"0.222");
 
   // Gone: the defaults, then the file again once it is back.
@@ -154,9 +161,10 @@ TEST_F(DashboardTest, TicksReadTheSettingsFileAgainOnlyWhenItChanged) {
   form.Timer1Timer();
   EXPECT_EQ(form.label(kPower), L"0.031");
   EXPECT_EQ(form.label(kFromdate), L"2026/12/8") << "stored again by the tick";
+  std::filesystem::last_write_time(path, an_hour_ago);
   form.Timer1Timer();
   form.Timer1Timer();
-  EXPECT_EQ(form.settings_readings(), 3) << "the file the tick wrote, read once";
+  EXPECT_EQ(form.settings_readings(), 5) << "the file the tick wrote, read once";
   EXPECT_EQ(form.label(kFromdate), L"2026/12/8");
 }
 

@@ -50,6 +50,25 @@ bool LoopsAlike(const swf::Movie& movie) {
   return true;
 }
 
+// The smallest rectangle that holds every pixel where two pictures of width x height
+// (rows of `width` pixels) differ; empty where they are equal.
+RECT DifferingArea(const uint32_t* a, const uint32_t* b, int width, int height) {
+  RECT area{width, height, 0, 0};
+  const size_t row_bytes = static_cast<size_t>(width) * sizeof(uint32_t);
+  for (int y = 0; y < height; ++y) {
+    const size_t start = static_cast<size_t>(y) * static_cast<size_t>(width);
+    if (std::memcmp(a + start, b + start, row_bytes) == 0) continue;
+    int left = 0, right = width;
+    while (a[start + left] == b[start + left]) ++left;
+    while (a[start + right - 1] == b[start + right - 1]) --right;
+    area.left = std::min<LONG>(area.left, left);
+    area.right = std::max<LONG>(area.right, right);
+    area.top = std::min<LONG>(area.top, y);
+    area.bottom = y + 1;
+  }
+  return area.left < area.right ? area : RECT{0, 0, 0, 0};
+}
+
 double SecondsBetween(LONGLONG from, LONGLONG to) {
   static const LONGLONG frequency = [] {
     LARGE_INTEGER f{};
@@ -195,9 +214,18 @@ void TShockwaveFlash::RunFrames(int count) {
   // Straight to the screen: cheaper than a paint message round trip per frame.
   win::WindowDc dc(hwnd());
   if (!dc.get()) return;
-  PutFrame(dc.get());
+  // One frame on from the picture the screen shows: only what differs goes there.
+  const RECT* part = nullptr;
+  if (count == 1 && picture >= 0) {
+    const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
+    const size_t before = (frame + cached_.size() - 1) % cached_.size();
+    if (cached_[before] && alike_[before] == on_screen_ && changes_[frame])
+      part = &*changes_[frame];
+  }
+  PutFrame(dc.get(), part);
   on_screen_ = ShownPicture();
   ++frames_shown_;
+  if (part) ++frames_shown_in_part_;
 }
 
 int TShockwaveFlash::ShownPicture() const {
@@ -206,12 +234,15 @@ int TShockwaveFlash::ShownPicture() const {
   return frame < cached_.size() && cached_[frame] ? alike_[frame] : -1;
 }
 
-void TShockwaveFlash::PutFrame(HDC dc) {
+void TShockwaveFlash::PutFrame(HDC dc, const RECT* part) {
   const int w = picture_.width();
   const int h = picture_.height();
   const size_t frame = player_ ? static_cast<size_t>(player_->currentFrame() - 1) : 0;
   if (player_ && frame < cached_.size() && cached_[frame]) {
-    ::BitBlt(dc, 0, 0, w, h, cache_.dc(), 0, static_cast<int>(frame) * h, SRCCOPY);
+    const RECT area = part ? *part : RECT{0, 0, w, h};
+    if (area.right > area.left && area.bottom > area.top)
+      ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, cache_.dc(),
+               area.left, static_cast<int>(frame) * h + area.top, SRCCOPY);
     return;
   }
   EnsureDrawn();
@@ -232,6 +263,7 @@ void TShockwaveFlash::ResetCache() {
   cache_ = win::DibSurface();
   cached_.clear();
   alike_.clear();
+  changes_.clear();
   on_screen_ = -1;
   if (!movie_ || !loops_alike_) return;
   const size_t picture =
@@ -245,6 +277,17 @@ void TShockwaveFlash::ResetCache() {
   }
   cached_.assign(frames, false);
   alike_.resize(frames);
+  changes_.assign(frames, std::nullopt);
+}
+
+void TShockwaveFlash::NoteChanges(size_t frame) {
+  const int w = picture_.width(), h = picture_.height();
+  const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+  const auto slot = [&](size_t f) { return cache_.bits() + f * count; };
+  const size_t frames = cached_.size();
+  const size_t before = (frame + frames - 1) % frames, after = (frame + 1) % frames;
+  if (cached_[before]) changes_[frame] = DifferingArea(slot(before), slot(frame), w, h);
+  if (cached_[after]) changes_[after] = DifferingArea(slot(frame), slot(after), w, h);
 }
 
 void TShockwaveFlash::EnsureDrawn() {
@@ -275,6 +318,7 @@ void TShockwaveFlash::EnsureDrawn() {
         const bool like_previous = frame > 0 && cached_[frame - 1] &&
                                    std::memcmp(slot - count, slot, count * sizeof(uint32_t)) == 0;
         alike_[frame] = like_previous ? alike_[frame - 1] : static_cast<int>(frame);
+        NoteChanges(frame);
       }
     }
   } else {

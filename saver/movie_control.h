@@ -51,6 +51,9 @@ class TShockwaveFlash : public win::Window {
   bool playing() const { return playing_; }
   // Frames put on the screen (a frame whose picture equals the one already there is not).
   int64_t frames_shown() const { return frames_shown_; }
+  // Of those, frames that followed the one on the screen and went there only where
+  // their pictures differ.
+  int64_t frames_shown_in_part() const { return frames_shown_in_part_; }
   // Frames the player drew (a frame whose picture was kept from an earlier loop is not).
   int64_t frames_drawn() const { return frames_drawn_; }
   // While paused (nobody can see the screen) no frame runs and the movie's clock stands
@@ -109,12 +112,16 @@ class TShockwaveFlash : public win::Window {
   int64_t last_tick_ = 0;  // performance-counter reading at the previous frame tick
   int64_t frames_run_ = 0;
   int64_t frames_shown_ = 0;
+  int64_t frames_shown_in_part_ = 0;
   int64_t frames_drawn_ = 0;
   // The frame shown by the screen now, by its picture: frames whose pictures are
   // alike share the number of the first of them. -1: unknown.
   int ShownPicture() const;
-  // Puts the current frame on dc at (0, 0): straight from the cache when it is there.
-  void PutFrame(HDC dc);
+  // Puts the current frame on dc at (0, 0): straight from the cache when it is there,
+  // and then only inside `part` when one is given.
+  void PutFrame(HDC dc, const RECT* part = nullptr);
+  // Notes where the kept picture of `frame` differs from its neighbours' that are kept.
+  void NoteChanges(size_t frame);
 
   // Pictures of the movie's frames, one below the other in one DIB, for movies whose
   // loops look alike; a frame is there once `cached_` says so. `alike_[f]` is the
@@ -123,6 +130,9 @@ class TShockwaveFlash : public win::Window {
   win::DibSurface cache_;
   std::vector<bool> cached_;
   std::vector<int> alike_;
+  // Where frame f's picture differs from the picture of the frame before it (the last
+  // one's, for the first), once both are kept; an empty rectangle where they are equal.
+  std::vector<std::optional<RECT>> changes_;
   int on_screen_ = -1;  // ShownPicture() of the frame last put on the screen
   std::unique_ptr<win::Timer> timer_;
 

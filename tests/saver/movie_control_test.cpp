@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/application.h"
+#include "platform/dib.h"
 #include "platform/text.h"
 #include "saver/layout.h"
 #include "saver/movie_control.h"
@@ -347,6 +348,49 @@ TEST_F(MovieControlTest, EachFrameOfALoopingMovieIsDrawnOnce) {
   // frame still reaches the screen, as the globe turns on every frame.
   EXPECT_EQ(movie.frames_drawn(), 120);
   EXPECT_EQ(movie.frames_shown(), 3 * 120);
+}
+
+// What the control's window shows, read back from its DC.
+std::vector<uint32_t> OnScreen(const TShockwaveFlash& movie) {
+  win::DibSurface copy(170, 170);
+  HDC dc = ::GetDC(movie.hwnd());
+  ::BitBlt(copy.dc(), 0, 0, 170, 170, dc, 0, 0, SRCCOPY);
+  ::ReleaseDC(movie.hwnd(), dc);
+  ::GdiFlush();
+  return std::vector<uint32_t>(copy.bits(), copy.bits() + 170 * 170);
+}
+
+std::vector<uint32_t> Picture(const TShockwaveFlash& movie) {
+  win::DibSurface copy(170, 170);
+  ::BitBlt(copy.dc(), 0, 0, 170, 170, movie.picture_dc(), 0, 0, SRCCOPY);
+  ::GdiFlush();
+  return std::vector<uint32_t>(copy.bits(), copy.bits() + 170 * 170);
+}
+
+TEST_F(MovieControlTest, TheScreenShowsEveryFrameWholeWhenOnlyWhatChangedIsCopied) {
+  TShockwaveFlash movie(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});
+  movie.SetMovie(EarthPath());
+  ASSERT_TRUE(movie.loaded());
+  // Two and a half turns frame by frame, over the loop's end twice; a catch-up of
+  // several frames at once and a repaint of the window on the way.
+  for (int step = 1; step < 300; ++step) {
+    if (step == 150) {
+      movie.Advance(3);
+    } else if (step == 200) {
+      movie.Advance(1);
+      ::InvalidateRect(movie.hwnd(), nullptr, FALSE);
+      ::UpdateWindow(movie.hwnd());
+    } else {
+      movie.Advance(1);
+    }
+    (void)movie.PixelAt(0, 0);  // the current frame into the control's picture
+    ASSERT_EQ(OnScreen(movie), Picture(movie))
+        << "step " << step << " frame " << movie.current_frame();
+  }
+  // The first turn goes to the screen whole, as each frame is drawn; after that each
+  // frame that follows the one shown goes there in part.
+  EXPECT_GT(movie.frames_shown_in_part(), 150);
+  EXPECT_LT(movie.frames_shown_in_part(), movie.frames_shown());
 }
 
 TEST_F(MovieControlTest, ControlsGiveBackTheirPicturesAndDcs) {

@@ -6,7 +6,11 @@
 # second (build/win/bench/blank_window.exe [probe]), dist/WattDial.scr /s without the
 # movie and with it. Reports the CPU time each program's Wine process used as a share
 # of one core, with and without the wineserver, and the saver's cost as a multiple of
-# the blank window's. Build first with scripts/build.
+# the blank window's and the probe's. Build first with scripts/build.
+#
+# The machine may be shared: one run of a program can cost several times another.
+# WD_CPU_ROUNDS=N measures the whole list N times in turn and reports, per program, the
+# median of its runs and their range.
 #
 # Usage: bench/saver_cpu.sh [SECONDS] [PROGRAM.exe|.scr [ARGS...]]
 # With a PROGRAM, measures that one (from a fresh folder with dist/earth.swf beside
@@ -20,10 +24,12 @@ shift || true
 blank="$root/build/win/bench/blank_window.exe"
 saver="$root/dist/WattDial.scr"
 warmup=${WD_CPU_WARMUP:-3}  # seconds to let the program settle before measuring
+rounds=${WD_CPU_ROUNDS:-1}
 for needed in "$blank" "${1:-$saver}"; do
   [ -f "$needed" ] || { echo "saver_cpu: $needed is missing; run scripts/build first" >&2; exit 1; }
 done
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "saver_cpu: SECONDS must be a positive whole number" >&2; exit 1; }
+[[ "$rounds" =~ ^[0-9]+$ ]] && [ "$rounds" -gt 0 ] || { echo "saver_cpu: WD_CPU_ROUNDS must be a positive whole number" >&2; exit 1; }
 
 source "$root/scripts/wine-env"
 wd_wine_start
@@ -139,25 +145,54 @@ measure() {
   sleep 1
 }
 
+program_args=("$@")
 : >"$work/results"
-measure "a blank full-screen window with a 397 ms timer that does nothing" 0 "$blank"
-if [ $# -gt 0 ]; then
-  program=$1
-  shift
-  movie=1
-  [ -z "${WD_CPU_NO_MOVIE:-}" ] || movie=0
-  measure "$(basename "$program") $*" "$movie" "$program" "$@"
-else
-  measure "the same window with a second timer of 50 ms that does nothing" 0 "$blank" timer
-  measure "a probe that copies a 170 x 170 picture to the screen 20 times a second (CS_OWNDC)" 0 "$blank" probe
-  measure "WattDial without the movie" 0 "$saver" /s
-  measure "WattDial with the movie" 1 "$saver" /s
-fi
+for round in $(seq "$rounds"); do
+  [ "$rounds" = 1 ] || echo "saver_cpu: round $round of $rounds" >&2
+  measure "a blank full-screen window with a 397 ms timer that does nothing" 0 "$blank"
+  if [ ${#program_args[@]} -gt 0 ]; then
+    movie=1
+    [ -z "${WD_CPU_NO_MOVIE:-}" ] || movie=0
+    measure "$(basename "${program_args[0]}") ${program_args[*]:1}" "$movie" "${program_args[@]}"
+  else
+    measure "the same window with a second timer of 50 ms that does nothing" 0 "$blank" timer
+    measure "a probe that copies a 170 x 170 picture to the screen 20 times a second (CS_OWNDC)" 0 "$blank" probe
+    measure "WattDial without the movie" 0 "$saver" /s
+    measure "WattDial with the movie" 1 "$saver" /s
+  fi
+done
 
 echo
-echo "CPU use under Wine over $seconds s each, one ${WD_CPU_DPI:-96} DPI 1280 x 1024 monitor:"
+echo "CPU use under Wine over $seconds s each, one ${WD_CPU_DPI:-96} DPI 1280 x 1024 monitor$([ "$rounds" = 1 ] || echo ", median of $rounds runs (range)"):"
 echo
-echo "| program | process CPU, % of one core | with the wineserver |"
-echo "| --- | --- | --- |"
-awk -F'|' '{ printf "| %s | %s | %s |\n", $1, $2, $3 }' "$work/results"
-awk -F'|' 'NR == 1 { base = $2 } END { if (base > 0) printf "\nlast / blank window: %.0f times\n", $2 / base; else print "\nblank window: 0.00 (below what /proc counts)" }' "$work/results"
+python3 - "$work/results" "$rounds" <<'PY'
+import statistics
+import sys
+
+rows = {}
+for line in open(sys.argv[1], encoding="utf-8"):
+    label, program, server = line.rstrip("\n").split("|")
+    rows.setdefault(label, []).append((float(program), float(server)))
+several = int(sys.argv[2]) > 1
+
+
+def figure(values):
+    middle = statistics.median(values)
+    return f"{middle:.2f} ({min(values):.2f} to {max(values):.2f})" if several else f"{middle:.2f}"
+
+
+print("| program | process CPU, % of one core | with the wineserver |")
+print("| --- | --- | --- |")
+medians = {}
+for label, runs in rows.items():
+    medians[label] = statistics.median(r[0] for r in runs)
+    print(f"| {label} | {figure([r[0] for r in runs])} | {figure([r[1] for r in runs])} |")
+labels = list(rows)
+last, blank = medians[labels[-1]], medians[labels[0]]
+print()
+print(f"last / blank window: {last / blank:.0f} times" if blank > 0
+      else "blank window: 0.00 (below what /proc counts)")
+probe = next((m for label, m in medians.items() if label.startswith("a probe")), 0)
+if probe > 0:
+    print(f"last / probe: {last / probe:.2f} times")
+PY

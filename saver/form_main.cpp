@@ -178,7 +178,7 @@ void TFormMain::UpdateGauge(const RingValues& rings) {
   } else {
     // Only what moved: each ring's arc between its old and new end.
     for (const RingRaster::Change& change : raster_.Changes(*gauge_values_, rings)) {
-      raster_.Redraw(under, out, change, rings);
+      raster_.Redraw(under, out, change, rings, &gauge_tracks_);
       changed_.push_back(ToRect(change.area, box.left, box.top));
     }
   }
@@ -287,6 +287,8 @@ void TFormMain::Resize(int width, int height) {
   ::FillRect(gauge_under_.dc(), &under, static_cast<HBRUSH>(brush.get()));
   ::BitBlt(gauge_under_.dc(), 0, 0, raster_.size(), raster_.size(), background_.dc(), box.left,
            box.top, SRCCOPY);
+  ::GdiFlush();  // the tracks are drawn from the surface's pixels directly
+  gauge_tracks_ = raster_.Tracks(ConstPixelRows{gauge_under_.bits(), gauge_under_.width()});
   // The gauge appears with the next tick, as after any repaint of its area.
   gauge_values_.reset();
   changed_.clear();

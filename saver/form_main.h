@@ -142,9 +142,10 @@ class TFormMain : public win::Window {
   win::GdiObject date_font_;
   win::DibSurface background_;  // backdrop colour and picture, client-sized
   RingRaster raster_;
-  win::DibSurface gauge_under_;  // what lies beneath the paint box
-  win::DibSurface paint_box_;    // the gauge's own surface, over the background beneath it
-  win::DibSurface composed_;     // what the window shows
+  win::DibSurface gauge_under_;         // what lies beneath the paint box
+  std::vector<uint32_t> gauge_tracks_;  // the gauge at 0 over it: the tracks alone
+  win::DibSurface paint_box_;           // the gauge's own surface, over the background beneath it
+  win::DibSurface composed_;            // what the window shows
   std::unique_ptr<TShockwaveFlash> flash1_;
   std::unique_ptr<TShockwaveFlash> flash2_;
   std::unique_ptr<win::Timer> timer1_;

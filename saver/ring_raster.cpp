@@ -240,29 +240,43 @@ std::vector<RingRaster::Change> RingRaster::Changes(const RingValues& before,
     // track shows again.
     const double from_sweep = new_sweep > old_sweep ? old_sweep : 0.0;
     const double to_sweep = std::max(old_sweep, new_sweep);
-    const double from = kStartDegrees + from_sweep, to = kStartDegrees + to_sweep;
-    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
-    const int steps = std::max(1, static_cast<int>(std::ceil(to - from)));
-    for (int i = 0; i <= steps; ++i) {
-      const double a = (from + (to - from) * i / steps) * kPi / 180.0;
-      for (const double r : {rings_[n].radius - value_half_, rings_[n].radius + value_half_}) {
-        const double x = centre_ + r * std::cos(a), y = centre_ + r * std::sin(a);
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
+    // A long arc goes in pieces: the rectangles around its parts hold far fewer pixels
+    // than one around the whole arc, which would be most of the paint box.
+    const int pieces = std::max(1, static_cast<int>(std::ceil((to_sweep - from_sweep) / kPiece)));
+    for (int piece = 0; piece < pieces; ++piece) {
+      const double piece_from = from_sweep + (to_sweep - from_sweep) * piece / pieces;
+      const double piece_to = piece + 1 == pieces
+                                  ? to_sweep
+                                  : from_sweep + (to_sweep - from_sweep) * (piece + 1) / pieces;
+      const PixelRect area = AreaOf(n, piece_from, piece_to);
+      if (!area.empty()) areas.push_back({n, piece_from, piece_to, area});
     }
-    // Pixels within a pixel of the band or of an end change too; one more for the
-    // chords between the sampled angles.
-    constexpr int kRoom = 3;
-    PixelRect area{static_cast<int>(std::floor(left)) - kRoom,
-                   static_cast<int>(std::floor(top)) - kRoom,
-                   static_cast<int>(std::ceil(right)) + kRoom + 1,
-                   static_cast<int>(std::ceil(bottom)) + kRoom + 1};
-    area.left = std::max(area.left, 0), area.top = std::max(area.top, 0);
-    area.right = std::min(area.right, size_), area.bottom = std::min(area.bottom, size_);
-    if (!area.empty()) areas.push_back({n, from_sweep, to_sweep, area});
   }
   return areas;
+}
+
+PixelRect RingRaster::AreaOf(int ring, double from_sweep, double to_sweep) const {
+  const double from = kStartDegrees + from_sweep, to = kStartDegrees + to_sweep;
+  double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+  const int steps = std::max(1, static_cast<int>(std::ceil(to - from)));
+  for (int i = 0; i <= steps; ++i) {
+    const double a = (from + (to - from) * i / steps) * kPi / 180.0;
+    for (const double r : {rings_[ring].radius - value_half_, rings_[ring].radius + value_half_}) {
+      const double x = centre_ + r * std::cos(a), y = centre_ + r * std::sin(a);
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+  }
+  // Pixels within a pixel of the band or of an end change too; one more for the
+  // chords between the sampled angles.
+  constexpr int kRoom = 3;
+  PixelRect area{static_cast<int>(std::floor(left)) - kRoom,
+                 static_cast<int>(std::floor(top)) - kRoom,
+                 static_cast<int>(std::ceil(right)) + kRoom + 1,
+                 static_cast<int>(std::ceil(bottom)) + kRoom + 1};
+  area.left = std::max(area.left, 0), area.top = std::max(area.top, 0);
+  area.right = std::min(area.right, size_), area.bottom = std::min(area.bottom, size_);
+  return area;
 }
 
 }  // namespace wd::saver

@@ -52,7 +52,9 @@ class RingRaster {
     PixelRect area;
   };
   // For each ring that moved: the arc between its two ends, or after the wrap to a
-  // smaller value, the whole of the old arc.
+  // smaller value, the whole of the old arc; an arc longer than kPiece degrees in
+  // pieces of equal sweep, each with an area of its own.
+  static constexpr double kPiece = 30.0;
   std::vector<Change> Changes(const RingValues& before, const RingValues& after) const;
 
   // The gauge with every ring at 0 over `under`: the tracks alone, size() x size()
@@ -68,6 +70,8 @@ class RingRaster {
 
  private:
   struct Wedge;
+  // What holds ring `ring`'s value band between two sweeps, with room for its edges.
+  PixelRect AreaOf(int ring, double from_sweep, double to_sweep) const;
   void Paint(ConstPixelRows under, PixelRows out, const PixelRect& area, const RingValues& values,
              int only_ring, const Wedge* wedge, const uint32_t* bare_tracks) const;
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -72,11 +73,23 @@ TEST(RingRaster, AStepRedrawsLittle) {
   const PixelRect& step = areas[0].area;
   EXPECT_LT((step.right - step.left) * (step.bottom - step.top), 60 * 60);
   EXPECT_TRUE(raster.Changes(after, after).empty());
-  // After the wrap the whole old arc goes.
+  // After the wrap the whole old arc goes, in pieces whose areas together hold far
+  // fewer pixels than the arc's whole square, and reach across it.
   before[0] = 59, after[0] = 0;
   const auto wrap = raster.Changes(before, after);
-  ASSERT_EQ(wrap.size(), 1u);
-  EXPECT_GT(wrap[0].area.right - wrap[0].area.left, 500);
+  ASSERT_EQ(wrap.size(), 9u);  // 265.5 degrees in pieces of at most 30
+  int left = raster.size(), right = 0, pixels = 0;
+  double swept = 0;
+  for (const RingRaster::Change& piece : wrap) {
+    EXPECT_EQ(piece.ring, 0);
+    EXPECT_NEAR(piece.from_sweep, swept, 1e-9);  // one after the other, from 12 o'clock
+    swept = piece.to_sweep;
+    left = std::min(left, piece.area.left), right = std::max(right, piece.area.right);
+    pixels += (piece.area.right - piece.area.left) * (piece.area.bottom - piece.area.top);
+  }
+  EXPECT_DOUBLE_EQ(swept, 265.5);
+  EXPECT_GT(right - left, 500);
+  EXPECT_LT(pixels, 600 * 600 / 3);
 }
 
 TEST(RingRaster, DrawsTheRingsOfDrawRings) {

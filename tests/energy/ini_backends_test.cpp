@@ -66,6 +66,14 @@ const std::vector<Scenario>& Scenarios() {
        "[History]\r\n[]\r\nToday=5\r\n",
        {R("History", "Today"), R("", "Today"), W("Parameters", "Watts", "107.125"),
         R("History", "Today"), R("", "Today")}},
+      // Found by fuzzing: a line after the first that opens with the byte order mark's
+      // bytes comes to the top when the file is rewritten, with the private-profile calls
+      // as with ours, and is read as the mark and a header from then on: the first write
+      // goes to a section of its own that the header before it hides.
+      {"mark inside the file",
+       "\r\n\xEF\xBB\xBF [Parameters]\r\nWatts=1\r\n",
+       {R("Parameters", "Watts"), W("Parameters", "Watts", "107.125"), R("Parameters", "Watts"),
+        W("Parameters", "Watts", "30"), R("Parameters", "Watts")}},
       {"long",
        nullptr,
        {W("A", "long", std::string(3000, 'a')), R("A", "long"),

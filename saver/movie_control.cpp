@@ -278,6 +278,45 @@ void TShockwaveFlash::ResetCache() {
   cached_.assign(frames, false);
   alike_.resize(frames);
   changes_.assign(frames, std::nullopt);
+  DrawLoop();
+}
+
+void TShockwaveFlash::DrawLoop() {
+  // A player of its own runs the loop, so the one that plays keeps its place: every
+  // loop shows the same pictures, so its frames are those of any other loop.
+  const size_t count =
+      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
+  swf::Player player(movie_);
+  const swf::RenderOptions options = Options();
+  for (size_t frame = 0; frame < cached_.size(); ++frame) {
+    player.advance();
+    uint32_t* slot = cache_.bits() + frame * count;
+    const bool complete = player.render(slot, picture_.width(), picture_.height(), options);
+    ++frames_drawn_;
+    if (!complete) continue;  // drawn again when it is due, as far as it can be read
+    ToDibOrder(slot, count);
+    Keep(frame);
+  }
+}
+
+swf::RenderOptions TShockwaveFlash::Options() const {
+  swf::RenderOptions options;
+  // "Low" and "AutoLow" draw without anti-aliasing; every other quality smooths edges.
+  const bool low = ::_wcsicmp(settings_.quality.c_str(), L"Low") == 0 ||
+                   ::_wcsicmp(settings_.quality.c_str(), L"AutoLow") == 0;
+  options.quality = low ? swf::Quality::Low : swf::Quality::High;
+  return options;
+}
+
+void TShockwaveFlash::Keep(size_t frame) {
+  const size_t count =
+      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
+  const uint32_t* slot = cache_.bits() + frame * count;
+  cached_[frame] = true;
+  const bool like_previous = frame > 0 && cached_[frame - 1] &&
+                             std::memcmp(slot - count, slot, count * sizeof(uint32_t)) == 0;
+  alike_[frame] = like_previous ? alike_[frame - 1] : static_cast<int>(frame);
+  NoteChanges(frame);
 }
 
 void TShockwaveFlash::NoteChanges(size_t frame) {
@@ -296,29 +335,19 @@ void TShockwaveFlash::EnsureDrawn() {
   const size_t count =
       static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
   if (player_) {
-    swf::RenderOptions options;
-    // "Low" and "AutoLow" draw without anti-aliasing; every other quality smooths edges.
-    const bool low = ::_wcsicmp(settings_.quality.c_str(), L"Low") == 0 ||
-                     ::_wcsicmp(settings_.quality.c_str(), L"AutoLow") == 0;
-    options.quality = low ? swf::Quality::Low : swf::Quality::High;
     const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
     uint32_t* slot = frame < cached_.size() ? cache_.bits() + frame * count : nullptr;
     if (slot && cached_[frame]) {
       std::memcpy(picture_.bits(), slot, count * sizeof(uint32_t));
     } else {
       const bool complete =
-          player_->render(picture_.bits(), picture_.width(), picture_.height(), options);
+          player_->render(picture_.bits(), picture_.width(), picture_.height(), Options());
       ToDibOrder(picture_.bits(), count);
       ++frames_drawn_;
-      // Every loop of such a movie shows the same pictures, the first one too: each
-      // frame is drawn once, and from then on costs a copy instead of a drawing.
+      // A frame the loop's drawing could not finish, finished now, is kept from now on.
       if (complete && slot) {
         std::memcpy(slot, picture_.bits(), count * sizeof(uint32_t));
-        cached_[frame] = true;
-        const bool like_previous = frame > 0 && cached_[frame - 1] &&
-                                   std::memcmp(slot - count, slot, count * sizeof(uint32_t)) == 0;
-        alike_[frame] = like_previous ? alike_[frame - 1] : static_cast<int>(frame);
-        NoteChanges(frame);
+        Keep(frame);
       }
     }
   } else {

@@ -20,6 +20,7 @@
 namespace wd::swf {
 class Movie;
 class Player;
+struct RenderOptions;
 }  // namespace wd::swf
 
 namespace wd::saver {
@@ -94,7 +95,13 @@ class TShockwaveFlash : public win::Window {
   void StopTimer();
   void RunFrames(int count);
   void Resize(int width, int height);
+  // A new cache for the picture's size, with every frame of one loop drawn into it
+  // at once: from then on each frame costs a copy, from the first loop on.
   void ResetCache();
+  void DrawLoop();
+  // Notes the picture in the cache's slot for `frame` as kept.
+  void Keep(size_t frame);
+  swf::RenderOptions Options() const;
   // Draws the current frame (or the backdrop) into the DIB when it is out of date.
   void EnsureDrawn();
   void ForwardToParent(UINT msg, WPARAM wparam, LPARAM lparam);

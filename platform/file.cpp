@@ -62,20 +62,57 @@ std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max
   return bytes;
 }
 
+void CachedFile::Watch(const std::wstring& path) {
+  watch_.reset();
+  watched_ = path;
+  since_watch_ = 0;
+  const size_t slash = path.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
+  // Names, sizes, times and attributes: any change that could give the file new bytes
+  // or new stamps.
+  constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                             FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
+                             FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
+  HANDLE notice = ::FindFirstChangeNotificationW(folder.c_str(), FALSE, kChanges);
+  if (notice != INVALID_HANDLE_VALUE)
+    watch_.reset(notice, [](void* h) { ::FindCloseChangeNotification(static_cast<HANDLE>(h)); });
+}
+
 const std::string& CachedFile::Read(const std::wstring& path) {
+  if (path != watched_ || since_watch_ >= kTrusted) {
+    Watch(path);
+  } else if (watch_ && path == path_ && !recent_) {
+    // The last check still holds while the folder has reported no change since.
+    HANDLE notice = static_cast<HANDLE>(watch_.get());
+    const DWORD state = ::WaitForSingleObject(notice, 0);
+    ++since_watch_;
+    if (state == WAIT_TIMEOUT) return bytes_;
+    // Watched again before the check, so that a change made meanwhile is reported.
+    if (state != WAIT_OBJECT_0 || !::FindNextChangeNotification(notice)) watch_.reset();
+  } else {
+    ++since_watch_;  // checked every time; the folder is watched again now and then
+  }
+  Check(path);
+  return bytes_;
+}
+
+void CachedFile::Check(const std::wstring& path) {
+  ++checks_;
+  path_ = path;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   const auto join = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     stamp_.reset();
     bytes_.clear();
-    return bytes_;
+    recent_ = false;
+    return;
   }
   const Stamp stamp{join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime),
                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
                     join(data.nFileSizeHigh, data.nFileSizeLow)};
-  if (path == path_ && stamp_ == stamp && !recent_) return bytes_;
-  path_ = path;
+  if (read_path_ == path && stamp_ == stamp && !recent_) return;
+  read_path_ = path;
   ++readings_;
   // Stamped before reading: a change made meanwhile shows as a new stamp next time.
   if (std::optional<std::string> bytes = TryReadWholeFile(path, size_t{1} << 30)) {
@@ -89,8 +126,8 @@ const std::string& CachedFile::Read(const std::wstring& path) {
   } else {
     bytes_.clear();
     stamp_.reset();
+    recent_ = false;
   }
-  return bytes_;
 }
 
 }  // namespace wd::win

@@ -85,6 +85,8 @@ class TFormMain : public win::Window {
   int64_t ticks_drawn() const { return ticks_drawn_; }
   // Times a tick read the settings file from the disk.
   int settings_readings() const { return settings_file_.readings(); }
+  // Times the ticks looked at the settings file's stamps.
+  int settings_checks() const { return settings_file_.checks(); }
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;

@@ -24,9 +24,9 @@ std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max
 //
 // Between checks, a notice of changes in the file's folder tells whether to look at
 // the file at all: while the folder reports nothing, the bytes of the last check
-// stand. Every kTrusted-th reading the file is checked anyway and its folder watched
-// afresh (a folder replaced or moved reports nothing more); without a notice, every
-// reading checks.
+// stand. Every kTrusted-th reading checks anyway; a change found then that the folder
+// did not report (a folder replaced or moved reports nothing more) has the folder
+// watched afresh. Without a notice, every reading checks.
 class CachedFile {
  public:
   CachedFile() = default;
@@ -40,11 +40,14 @@ class CachedFile {
   static constexpr int kTrusted = 15;
 
  private:
-  void Check(const std::wstring& path);
+  // Looks at the file's stamps and reads it when they changed; true when the file is
+  // not as the last check found it.
+  bool Check(const std::wstring& path);
   void Watch(const std::wstring& path);
   std::shared_ptr<void> watch_;  // the folder's change notice
   std::wstring watched_;         // the file whose folder it watches
-  int since_watch_ = 0;          // readings since the folder was watched
+  int since_check_ = 0;          // readings the notice answered since the last check
+  bool absent_ = false;          // the last check found no file
   int checks_ = 0;
   struct Stamp {
     uint64_t created = 0;

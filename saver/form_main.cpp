@@ -211,9 +211,10 @@ void TFormMain::SetLabel(Label which, const std::string& text) {
   std::wstring wide = win::Widen(text);
   if (wide == labels_[which]) return;
   // One area for the old text and the new: they share the label's line and right edge.
-  const RECT old_text = TextRect(which, labels_[which]);
+  const RECT old_text = text_rects_[which] ? *text_rects_[which] : TextRect(which, labels_[which]);
   labels_[which] = std::move(wide);
   const RECT new_text = TextRect(which, labels_[which]);
+  if (composed_) text_rects_[which] = new_text;
   RECT both;
   ::UnionRect(&both, &old_text, &new_text);
   changed_.push_back(both);
@@ -277,6 +278,7 @@ void TFormMain::Resize(int width, int height) {
   background_ = win::DibSurface(width, height);
   composed_ = win::DibSurface(width, height);
   SelectLabelFont(composed_.dc(), kSeconds);
+  text_rects_ = {};  // measured again with the fonts of this size
   paint_box_ = win::DibSurface(raster_.size(), raster_.size());
   ComposeBackground();
   // What lies beneath the paint box; where the window ends, the backdrop colour.

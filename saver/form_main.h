@@ -127,6 +127,8 @@ class TFormMain : public win::Window {
   COLORREF color_;
   TickCounter tick_counter_;
   std::array<std::wstring, kLabelCount> labels_;
+  // Where each label's text lies, once measured: TextRect of its text.
+  std::array<std::optional<RECT>, kLabelCount> text_rects_;
   double scale_ = 1.0;
   // The ring values the paint box shows; none until a tick draws the gauge.
   std::optional<RingValues> gauge_values_;

@@ -208,6 +208,9 @@ void TFormMain::Timer2Timer() {
 }
 
 void TFormMain::SetLabel(Label which, const std::string& text) {
+  // Most ticks leave most labels as they were: that shows before any conversion.
+  if (label_sources_[which] == text) return;
+  label_sources_[which] = text;
   std::wstring wide = win::Widen(text);
   if (wide == labels_[which]) return;
   // One area for the old text and the new: they share the label's line and right edge.

@@ -127,6 +127,7 @@ class TFormMain : public win::Window {
   COLORREF color_;
   TickCounter tick_counter_;
   std::array<std::wstring, kLabelCount> labels_;
+  std::array<std::optional<std::string>, kLabelCount> label_sources_;  // as last set
   // Where each label's text lies, once measured: TextRect of its text.
   std::array<std::optional<RECT>, kLabelCount> text_rects_;
   double scale_ = 1.0;

@@ -298,6 +298,7 @@ void TFormMain::Resize(int width, int height) {
   gauge_values_.reset();
   changed_.clear();
   ComposeArea(composed_.dc(), RECT{0, 0, width, height});
+  gauge_behind_ = false;
   // The whole window shows the new composition, not only the part the size change added.
   ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
@@ -376,8 +377,18 @@ void TFormMain::ShowChanges() {
   if (!composed_) return;
   const RECT all{0, 0, composed_.width(), composed_.height()};
   HDC window = ::GetDC(hwnd());  // the window's own DC (CS_OWNDC)
+  const RECT box = PaintBoxRect();
   for (RECT area : changed) {
     if (!::IntersectRect(&area, &area, &all)) continue;
+    if (gauge_values_ && Within(area, box) && !UnderLabel(area)) {
+      // Gauge alone: straight from its surface to the window. The composed surface
+      // catches up when it is next needed.
+      if (window)
+        ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 paint_box_.dc(), area.left - box.left, area.top - box.top, SRCCOPY);
+      gauge_behind_ = true;
+      continue;
+    }
     ComposeArea(composed_.dc(), area);
     if (window)
       ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
@@ -405,8 +416,37 @@ std::optional<bool> DisplayStateOf(const POWERBROADCAST_SETTING& setting) {
   return std::nullopt;
 }
 
+bool TFormMain::UnderLabel(const RECT& area) const {
+  for (int i = 0; i < kLabelCount; ++i) {
+    const RECT rect = LabelRect(static_cast<Label>(i));
+    if (area.left < rect.right && rect.left < area.right && area.top < rect.bottom &&
+        rect.top < area.bottom)
+      return true;
+  }
+  return false;
+}
+
+bool TFormMain::Within(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+void TFormMain::CatchUp() {
+  if (!gauge_behind_ || !composed_) return;
+  gauge_behind_ = false;
+  RECT box = PaintBoxRect();
+  const RECT all{0, 0, composed_.width(), composed_.height()};
+  if (::IntersectRect(&box, &box, &all)) ComposeArea(composed_.dc(), box);
+}
+
+const win::DibSurface& TFormMain::composed() {
+  CatchUp();
+  return composed_;
+}
+
 void TFormMain::OnPaint(HDC dc, const RECT& area) {
   FormPaint();
+  CatchUp();
   if (composed_) {
     ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
              composed_.dc(), area.left, area.top, SRCCOPY);

@@ -71,7 +71,7 @@ class TFormMain : public win::Window {
   TShockwaveFlash& ShockwaveFlash2() const { return *flash2_; }
 
   // What the window shows, composed tick by tick from the parts that changed.
-  const win::DibSurface& composed() const { return composed_; }
+  const win::DibSurface& composed();
   // The same picture composed afresh from nothing: background, the whole gauge of the
   // current ring values (once a tick has drawn it) and every label.
   win::DibSurface ComposeWhole() const;
@@ -119,6 +119,11 @@ class TFormMain : public win::Window {
   // Where a label's text lies, with room for its smoothed edges.
   RECT TextRect(Label which, const std::wstring& text) const;
   RECT PaintBoxRect() const;
+  // Whether `area` meets a label's rectangle.
+  bool UnderLabel(const RECT& area) const;
+  static bool Within(const RECT& inner, const RECT& outer);
+  // Brings the composed surface's paint box up to the gauge shown on the window.
+  void CatchUp();
 
   std::wstring program_path_;
   MouseExitRule exit_rule_;
@@ -151,6 +156,9 @@ class TFormMain : public win::Window {
   std::vector<uint32_t> gauge_tracks_;  // the gauge at 0 over it: the tracks alone
   win::DibSurface paint_box_;           // the gauge's own surface, over the background beneath it
   win::DibSurface composed_;            // what the window shows
+  // The window shows gauge areas that went there straight from the gauge's surface and
+  // are not in the composed surface yet.
+  bool gauge_behind_ = false;
   std::unique_ptr<TShockwaveFlash> flash1_;
   std::unique_ptr<TShockwaveFlash> flash2_;
   std::unique_ptr<win::Timer> timer1_;

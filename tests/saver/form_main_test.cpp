@@ -274,17 +274,35 @@ std::string WhereTheyDiffer(const win::DibSurface& a, const win::DibSurface& b) 
          std::to_string(bottom);
 }
 
+// What the saver's window shows, read back from its DC; left of the paint box and the
+// labels (where the movie control lies, which shows its own picture) as `whole` has it.
+win::DibSurface OnWindow(HWND hwnd, const win::DibSurface& whole) {
+  win::DibSurface shown(whole.width(), whole.height());
+  HDC dc = ::GetDC(hwnd);
+  ::BitBlt(shown.dc(), 0, 0, whole.width(), whole.height(), dc, 0, 0, SRCCOPY);
+  ::ReleaseDC(hwnd, dc);
+  constexpr int kMovieRight = kMovieLeft + kMovieSize + 2;
+  ::BitBlt(shown.dc(), 0, 0, kMovieRight, whole.height(), whole.dc(), 0, 0, SRCCOPY);
+  return shown;
+}
+
 TEST_F(DashboardTest, TicksComposedFromWhatChangedEqualWholeCompositions) {
   WriteIni("[Parameters]\r\nWatts=107.125\r\nFromDate=2026/3/1\r\n[History]\r\nThisYear=100\r\n");
   // Just before a whole minute and a whole hour of uptime: the seconds label shrinks
   // from 59.xxx to 0.xxx and the minutes label from 59.xxx to 0.xxx.
   g_tick_count = 3 * 3600000 - 20000;
   TFormMain& form = OpenSaver();
+  ::UpdateWindow(form.hwnd());  // the window's first paint
   // Past every ring's start (tick 61) and ring 1's wrap from 59 to 0 (ticks 60, 120).
   for (int tick = 1; tick <= 130; ++tick) {
     g_tick_count += 397;
     form.Timer1Timer();
     const win::DibSurface whole = form.ComposeWhole();
+    // The window, where the gauge's changes go straight from its surface, and the
+    // composed surface, which catches up with them when asked for.
+    const win::DibSurface shown = OnWindow(form.hwnd(), whole);
+    ASSERT_EQ(DifferentPixels(shown, whole), 0)
+        << "window, tick " << tick << " at " << WhereTheyDiffer(shown, whole);
     ASSERT_EQ(DifferentPixels(form.composed(), whole), 0)
         << "tick " << tick << " at " << WhereTheyDiffer(form.composed(), whole);
   }

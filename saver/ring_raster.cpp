@@ -141,7 +141,7 @@ struct RingRaster::Wedge {
 
 void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
                       const RingValues& values) const {
-  Paint(under, out, area, values, -1, nullptr, nullptr);
+  Paint(under, out, area, values, -1, nullptr, nullptr, reach_);
 }
 
 std::vector<uint32_t> RingRaster::Tracks(ConstPixelRows under) const {
@@ -155,12 +155,17 @@ void RingRaster::Redraw(ConstPixelRows under, PixelRows out, const Change& chang
   const Wedge wedge(change.from_sweep, change.to_sweep);
   const bool fits =
       tracks && tracks->size() == static_cast<size_t>(size_) * static_cast<size_t>(size_);
-  Paint(under, out, change.area, values, change.ring, &wedge, fits ? tracks->data() : nullptr);
+  // An arc that grew changes only what its value band covers: either side of it the
+  // track shows as before.
+  const bool grew = change.ring >= 0 && change.ring < kRingCount &&
+                    SweepOf(values[change.ring]) >= change.to_sweep;
+  Paint(under, out, change.area, values, change.ring, &wedge, fits ? tracks->data() : nullptr,
+        grew ? value_half_ + 1 : reach_);
 }
 
 void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& area,
                        const RingValues& values, int only_ring, const Wedge* wedge,
-                       const uint32_t* bare_tracks) const {
+                       const uint32_t* bare_tracks, double reach) const {
   std::array<Arc, kRingCount> tracks{}, arcs{};
   for (int n = 0; n < kRingCount; ++n) {
     tracks[n] = Arc(rings_[n].radius, track_half_, rings_[n].track_sweep);
@@ -182,7 +187,7 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
     // Ring 1 last: where two rings' pixels met (they never do), the first would win.
     for (int n = last; n >= first; --n) {
       const double radius = rings_[n].radius;
-      const double outer = radius + reach_, inner = radius - reach_;
+      const double outer = radius + reach, inner = radius - reach;
       // A ring at 0 shows its track alone.
       const bool bare = bare_tracks && arcs[n].sweep <= 0;
       if (std::abs(dy) > outer + 1) continue;
@@ -208,7 +213,7 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
           if (wedge && !wedge->Holds(dx, dy)) continue;
           // The square root inlines; hypot is a library call per pixel.
           const double distance = std::sqrt(dx * dx + dy * dy);
-          if (std::abs(distance - radius) > reach_) continue;
+          if (std::abs(distance - radius) > reach) continue;
           // A pixel the value arc covers whole is the ring's colour, whatever lies below.
           const double value = Coverage(dx, dy, distance, arcs[n]);
           if (value >= 1) {

@@ -73,7 +73,7 @@ class RingRaster {
   // What holds ring `ring`'s value band between two sweeps, with room for its edges.
   PixelRect AreaOf(int ring, double from_sweep, double to_sweep) const;
   void Paint(ConstPixelRows under, PixelRows out, const PixelRect& area, const RingValues& values,
-             int only_ring, const Wedge* wedge, const uint32_t* bare_tracks) const;
+             int only_ring, const Wedge* wedge, const uint32_t* bare_tracks, double reach) const;
 
   struct Ring {
     double radius;
@@ -86,6 +86,7 @@ class RingRaster {
   double track_half_;
   double value_half_;
   double reach_;  // a ring's pixels lie within this of its circle
+  // Paint draws the pixels within `reach` of the rings' circles.
   std::vector<Ring> rings_;
 };
 

@@ -112,14 +112,27 @@ measure() {
   if [ "$movie" = 1 ] && [ -f "$root/dist/earth.swf" ]; then cp "$root/dist/earth.swf" "$app/"; fi
   name=$(basename "$program")
   wineserver -p 60 >/dev/null 2>&1 || true
-  (cd "$app" && exec wine "$app/$name" "$@" >"$work/program.log" 2>&1) &
-  saver_pid=$!
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
-    sleep 0.1
+  local attempt
+  for attempt in 1 2; do
+    (cd "$app" && exec wine "$app/$name" "$@" >"$work/program.log" 2>&1) &
+    saver_pid=$!
+    for _ in $(seq 100); do
+      xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    sleep "$warmup"
+    kill -0 "$saver_pid" 2>/dev/null && break
+    # Ended at once without a word: the copy before it may still hold the one-instance
+    # lock while Wine takes it down. Once more, a little later.
+    if [ "$attempt" = 1 ] && [ ! -s "$work/program.log" ]; then
+      echo "saver_cpu: $name ended at once; starting it again" >&2
+      sleep 3
+      continue
+    fi
+    echo "saver_cpu: $name ended early:" >&2
+    cat "$work/program.log" >&2
+    exit 1
   done
-  sleep "$warmup"
-  kill -0 "$saver_pid" 2>/dev/null || { echo "saver_cpu: $name ended early:" >&2; cat "$work/program.log" >&2; exit 1; }
   classify
   [ ${#program_pids[@]} -gt 0 ] || { echo "saver_cpu: no Wine process of $name found" >&2; exit 1; }
   local p0 s0 p1 s1 t0 t1 t

@@ -19,7 +19,7 @@ for dpi in 96 144 192; do
     144) scale=1.5 picture=background-150.jpg ;;
     192) scale=2 picture=background-200.jpg ;;
   esac
-  run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
+  reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   wd_wine_start "$locale"

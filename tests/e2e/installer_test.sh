@@ -51,7 +51,7 @@ reg_value() {
     printf '%s\n' "$line" | sed "s/^    $2    REG_[A-Z_]*    //; s/^    $2    REG_[A-Z_]*\$//"
   fi
 }
-reg_set() { run_wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $2"; }
+reg_set() { reg_add "$1" /v "$2" /d "$3"; }
 reg_delete() { run_wine reg delete "$1" /v "$2" /f >/dev/null 2>&1 || true; }
 
 # expect_reg KEY NAME DATA ("<none>": no such value)
@@ -64,11 +64,9 @@ expect_reg() {
 # The user's shell folders in the profile "王 小明", as Windows gives them.
 shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
 mkdir -p "$profile/AppData/Local" "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
-run_wine reg add "$shell_folders" /v "Local AppData" /t REG_EXPAND_SZ \
-  /d "$profile_win"'\AppData\Local' /f >/dev/null 2>&1 || fail "Local AppData"
-run_wine reg add "$shell_folders" /v "Programs" /t REG_EXPAND_SZ \
-  /d "$profile_win"'\AppData\Roaming\Microsoft\Windows\Start Menu\Programs' /f >/dev/null 2>&1 ||
-  fail "Programs"
+reg_add "$shell_folders" /v "Local AppData" /t REG_EXPAND_SZ /d "$profile_win"'\AppData\Local'
+reg_add "$shell_folders" /v "Programs" /t REG_EXPAND_SZ \
+  /d "$profile_win"'\AppData\Roaming\Microsoft\Windows\Start Menu\Programs'
 
 install() {
   local code=0

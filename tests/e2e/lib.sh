@@ -77,6 +77,19 @@ run_wine() { LC_ALL=$locale LANG=$locale wine "$@"; }
 run_wine_limited() { timeout "$1" env LC_ALL="$locale" LANG="$locale" wine "${@:2}"; }
 xdo() { LC_ALL=C.UTF-8 xdotool "$@"; }
 
+# reg_add KEY ARGS...: "reg add KEY ARGS... /f", or the test fails with what reg said.
+# reg once failed here in a full run and not again in some 60 runs alone or six at once;
+# the value written is the same each time, so it is tried three times before the test
+# fails with what reg said the last time.
+reg_add() {
+  local try
+  for try in 1 2 3; do
+    run_wine reg add "$@" /f >"$work/reg.log" 2>&1 && return 0
+    sleep 0.5
+  done
+  fail "reg add $*: $(tr -d '\r' <"$work/reg.log" | tail -n 5)"
+}
+
 # start_saver ARGS...: runs the .scr in the background. Its exit code lands in
 # $work/exit_code when it ends.
 start_saver() {

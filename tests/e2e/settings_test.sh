@@ -170,7 +170,7 @@ closed
 sed -i 's/^AutoSNTP=1/AutoSNTP=0/' "$ini"
 for scaled in "144 951 486 settings-150.png" "192 1268 648 settings-200.png"; do
   read -r dpi width height picture <<<"$scaled"
-  run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   wd_wine_start "$locale"

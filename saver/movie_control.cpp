@@ -121,7 +121,7 @@ bool TShockwaveFlash::loaded() const {
 }
 
 int TShockwaveFlash::current_frame() const {
-  return player_ ? player_->currentFrame() : 0;
+  return player_ ? frame_ : 0;
 }
 
 void TShockwaveFlash::SetMovie(const std::wstring& full_path) {
@@ -152,6 +152,7 @@ void TShockwaveFlash::LoadPending() {
   movie_.reset();
   ResetCache();
   frames_run_ = 0;
+  frame_ = 0;
   file_read_ = false;
   stale_ = true;
   if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
@@ -203,7 +204,17 @@ void TShockwaveFlash::OnTimer(UINT_PTR id) {
 
 void TShockwaveFlash::RunFrames(int count) {
   if (count <= 0 || !player_) return;
-  for (int i = 0; i < count; ++i) player_->advance();
+  if (AllKept()) {
+    // Every picture of the loop is kept: the frame number is all that moves. Running
+    // the player's frame would cost more than putting the picture on the screen, as
+    // it reaches into memory no other frame touched lately.
+    const int frames = static_cast<int>(cached_.size());
+    frame_ = static_cast<int>((frame_ + static_cast<int64_t>(count) - 1) % frames) + 1;
+  } else {
+    swf::Player& player = CaughtUpPlayer();
+    for (int i = 0; i < count; ++i) player.advance();
+    frame_ = player.currentFrame();
+  }
   frames_run_ += count;
   stale_ = true;
   // A control nobody can see costs no drawing; it draws when it is shown.
@@ -217,7 +228,7 @@ void TShockwaveFlash::RunFrames(int count) {
   // One frame on from the picture the screen shows: only what differs goes there.
   const RECT* part = nullptr;
   if (count == 1 && picture >= 0) {
-    const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
+    const size_t frame = static_cast<size_t>(frame_ - 1);
     const size_t before = (frame + cached_.size() - 1) % cached_.size();
     if (cached_[before] && alike_[before] == on_screen_ && changes_[frame])
       part = &*changes_[frame];
@@ -229,16 +240,16 @@ void TShockwaveFlash::RunFrames(int count) {
 }
 
 int TShockwaveFlash::ShownPicture() const {
-  if (!player_) return -1;
-  const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
+  if (!player_ || frame_ == 0) return -1;
+  const size_t frame = static_cast<size_t>(frame_ - 1);
   return frame < cached_.size() && cached_[frame] ? alike_[frame] : -1;
 }
 
 void TShockwaveFlash::PutFrame(HDC dc, const RECT* part) {
   const int w = picture_.width();
   const int h = picture_.height();
-  const size_t frame = player_ ? static_cast<size_t>(player_->currentFrame() - 1) : 0;
-  if (player_ && frame < cached_.size() && cached_[frame]) {
+  const size_t frame = static_cast<size_t>(frame_ - 1);
+  if (player_ && frame_ > 0 && frame < cached_.size() && cached_[frame]) {
     const RECT area = part ? *part : RECT{0, 0, w, h};
     if (area.right > area.left && area.bottom > area.top)
       ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, cache_.dc(),
@@ -262,6 +273,7 @@ void TShockwaveFlash::Resize(int width, int height) {
 void TShockwaveFlash::ResetCache() {
   cache_ = win::DibSurface();
   cached_.clear();
+  kept_ = 0;
   alike_.clear();
   changes_.clear();
   on_screen_ = -1;
@@ -279,6 +291,18 @@ void TShockwaveFlash::ResetCache() {
   alike_.resize(frames);
   changes_.assign(frames, std::nullopt);
   DrawLoop();
+}
+
+swf::Player& TShockwaveFlash::CaughtUpPlayer() {
+  // It stood still only while every picture was kept, which needs loops that look
+  // alike: the frames it missed count only up to its place in the loop.
+  const int at = player_->currentFrame();
+  if (at != frame_) {
+    const int frames = std::max(movie_->frameCount(), 1);
+    const int missed = at == 0 ? frame_ : (frame_ - at + frames) % frames;
+    for (int i = 0; i < missed; ++i) player_->advance();
+  }
+  return *player_;
 }
 
 void TShockwaveFlash::DrawLoop() {
@@ -312,6 +336,7 @@ void TShockwaveFlash::Keep(size_t frame) {
   const size_t count =
       static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
   const uint32_t* slot = cache_.bits() + frame * count;
+  if (!cached_[frame]) ++kept_;
   cached_[frame] = true;
   const bool like_previous = frame > 0 && cached_[frame - 1] &&
                              std::memcmp(slot - count, slot, count * sizeof(uint32_t)) == 0;
@@ -335,13 +360,13 @@ void TShockwaveFlash::EnsureDrawn() {
   const size_t count =
       static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
   if (player_) {
-    const size_t frame = static_cast<size_t>(player_->currentFrame() - 1);
-    uint32_t* slot = frame < cached_.size() ? cache_.bits() + frame * count : nullptr;
+    const size_t frame = static_cast<size_t>(frame_ - 1);
+    uint32_t* slot = frame_ > 0 && frame < cached_.size() ? cache_.bits() + frame * count : nullptr;
     if (slot && cached_[frame]) {
       std::memcpy(picture_.bits(), slot, count * sizeof(uint32_t));
     } else {
       const bool complete =
-          player_->render(picture_.bits(), picture_.width(), picture_.height(), Options());
+          CaughtUpPlayer().render(picture_.bits(), picture_.width(), picture_.height(), Options());
       ToDibOrder(picture_.bits(), count);
       ++frames_drawn_;
       // A frame the loop's drawing could not finish, finished now, is kept from now on.

@@ -94,6 +94,9 @@ class TShockwaveFlash : public win::Window {
   void StartTimer();
   void StopTimer();
   void RunFrames(int count);
+  // The player, brought up to the control's frame.
+  swf::Player& CaughtUpPlayer();
+  bool AllKept() const { return !cached_.empty() && kept_ == cached_.size(); }
   void Resize(int width, int height);
   // A new cache for the picture's size, with every frame of one loop drawn into it
   // at once: from then on each frame costs a copy, from the first loop on.
@@ -118,6 +121,9 @@ class TShockwaveFlash : public win::Window {
   std::optional<FrameClock> clock_;
   int64_t last_tick_ = 0;  // performance-counter reading at the previous frame tick
   int64_t frames_run_ = 0;
+  // The current frame, 1-based (0 before the first). While every picture is kept the
+  // player stands still; it catches up when it has to draw.
+  int frame_ = 0;
   int64_t frames_shown_ = 0;
   int64_t frames_shown_in_part_ = 0;
   int64_t frames_drawn_ = 0;
@@ -136,6 +142,7 @@ class TShockwaveFlash : public win::Window {
   bool loops_alike_ = false;
   win::DibSurface cache_;
   std::vector<bool> cached_;
+  size_t kept_ = 0;  // frames with cached_ set
   std::vector<int> alike_;
   // Where frame f's picture differs from the picture of the frame before it (the last
   // one's, for the first), once both are kept; an empty rectangle where they are equal.

@@ -337,6 +337,33 @@ TEST_F(MovieControlTest, LaterLoopsShowTheSamePicturesAsAFreshDrawing) {
   EXPECT_EQ(picture(), expected);
 }
 
+// While every picture of the loop is kept the player stands still; a control grown
+// too big to keep its loop draws again from the frame it had reached.
+TEST_F(MovieControlTest, AMovieTooBigToKeepGoesOnFromTheFrameItHadReached) {
+  TShockwaveFlash movie(parent_.hwnd(), 0, 0, 170, 170, MovieSettings{});
+  movie.SetMovie(EarthPath());
+  ASSERT_TRUE(movie.loaded());
+  movie.Advance(129);  // frame 10 of the second loop
+  ASSERT_EQ(movie.frames_drawn(), 120);
+  // 120 pictures of 600 x 600 are more than the control keeps.
+  ::SetWindowPos(movie.hwnd(), nullptr, 0, 0, 600, 600, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_EQ(movie.width(), 600);
+  swf::Player player(swf::loadMovieFile(win::Narrow(EarthPath())));
+  std::vector<uint32_t> rgba(600 * 600);
+  for (const int frame : {10, 11, 14}) {
+    while (player.currentFrame() < frame) player.advance();
+    player.render(rgba.data(), 600, 600, {swf::Quality::High});
+    EXPECT_EQ(movie.current_frame(), frame);
+    int differing = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 600; ++x)
+        differing += movie.PixelAt(x, y) != (rgba[y * 600 + x] & 0xffffff);
+    EXPECT_EQ(differing, 0) << "frame " << frame;
+    if (frame != 14) movie.Advance(frame == 10 ? 1 : 3);
+  }
+  EXPECT_EQ(movie.frames_drawn(), 120 + 3);
+}
+
 TEST_F(MovieControlTest, EachFrameOfALoopingMovieIsDrawnOnce) {
   TShockwaveFlash movie(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});
   movie.SetMovie(EarthPath());

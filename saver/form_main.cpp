@@ -376,7 +376,9 @@ void TFormMain::ShowChanges() {
   changed.swap(changed_);
   if (!composed_) return;
   const RECT all{0, 0, composed_.width(), composed_.height()};
-  HDC window = ::GetDC(hwnd());  // the window's own DC (CS_OWNDC)
+  // The window's own DC (CS_OWNDC) lives as long as the window: it is taken once.
+  if (!window_dc_ && hwnd()) window_dc_ = ::GetDC(hwnd());
+  HDC window = window_dc_;
   const RECT box = PaintBoxRect();
   for (RECT area : changed) {
     if (!::IntersectRect(&area, &area, &all)) continue;
@@ -394,7 +396,6 @@ void TFormMain::ShowChanges() {
       ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
                composed_.dc(), area.left, area.top, SRCCOPY);
   }
-  if (window) ::ReleaseDC(hwnd(), window);
 }
 
 void TFormMain::OnDisplayState(bool on) {

@@ -156,6 +156,7 @@ class TFormMain : public win::Window {
   std::vector<uint32_t> gauge_tracks_;  // the gauge at 0 over it: the tracks alone
   win::DibSurface paint_box_;           // the gauge's own surface, over the background beneath it
   win::DibSurface composed_;            // what the window shows
+  HDC window_dc_ = nullptr;             // the window's own DC (CS_OWNDC), once taken
   // The window shows gauge areas that went there straight from the gauge's surface and
   // are not in the composed surface yet.
   bool gauge_behind_ = false;

@@ -222,9 +222,10 @@ void TShockwaveFlash::RunFrames(int count) {
   // A frame that looks like the one on the screen costs nothing more.
   const int picture = ShownPicture();
   if (picture >= 0 && picture == on_screen_) return;
-  // Straight to the screen: cheaper than a paint message round trip per frame.
-  win::WindowDc dc(hwnd());
-  if (!dc.get()) return;
+  // Straight to the screen: cheaper than a paint message round trip per frame. The
+  // window's own DC (CS_OWNDC) lives as long as the window: it is taken once.
+  if (!window_dc_) window_dc_ = ::GetDC(hwnd());
+  if (!window_dc_) return;
   // One frame on from the picture the screen shows: only what differs goes there.
   const RECT* part = nullptr;
   if (count == 1 && picture >= 0) {
@@ -233,7 +234,7 @@ void TShockwaveFlash::RunFrames(int count) {
     if (cached_[before] && alike_[before] == on_screen_ && changes_[frame])
       part = &*changes_[frame];
   }
-  PutFrame(dc.get(), part);
+  PutFrame(window_dc_, part);
   on_screen_ = ShownPicture();
   ++frames_shown_;
   if (part) ++frames_shown_in_part_;

@@ -149,6 +149,7 @@ class TShockwaveFlash : public win::Window {
   std::vector<std::optional<RECT>> changes_;
   int on_screen_ = -1;  // ShownPicture() of the frame last put on the screen
   std::unique_ptr<win::Timer> timer_;
+  HDC window_dc_ = nullptr;  // the window's own DC, once taken
 
   // The picture, in one memory DC for the control's whole life.
   win::DibSurface picture_;

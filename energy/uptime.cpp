@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -187,25 +188,29 @@ int64_t UpTimeFromBlock(const Bytes& b, const TitleIndexes& titles) {
 
 }  // namespace
 
-int64_t ReadSystemUpTime(PerfDataSource& source) {
-  uint32_t names_size = 0;
-  if (source.QueryValue("Counter 009", nullptr, &names_size) != kErrorSuccess) return 0;
-  CloseOnExit close(source);
+namespace {
 
-  if (names_size > UINT32_MAX - kNameListReserve) return 0;
+// What a read of the name list settled.
+enum class Titles { kFound, kAbsent, kUnread };
+
+// Reads the "Counter 009" list for the two titles. kUnread when a query failed (nothing
+// is known); kAbsent when the list was read whole and lacks them. The key is left open:
+// the caller closes it.
+Titles ReadTitles(PerfDataSource& source, uint32_t names_size, TitleIndexes& titles) {
+  if (names_size > UINT32_MAX - kNameListReserve) return Titles::kUnread;
   std::vector<uint8_t> names;
   uint32_t names_capacity = names_size + kNameListReserve;
-  if (!Grow(names, names_capacity)) return 0;
+  if (!Grow(names, names_capacity)) return Titles::kUnread;
   uint32_t names_count = names_capacity;
-  if (source.QueryValue("Counter 009", names.data(), &names_count) != kErrorSuccess) return 0;
-
-  TitleIndexes titles;
+  if (source.QueryValue("Counter 009", names.data(), &names_count) != kErrorSuccess)
+    return Titles::kUnread;
+  titles = {};
   const uint64_t names_used = std::min<uint64_t>(names_count, names_capacity);
-  if (!FindTitleIndexes(names.data(), names_used, titles)) {
-    return 0;
-  }
-  names = {};
+  return FindTitleIndexes(names.data(), names_used, titles) ? Titles::kFound : Titles::kAbsent;
+}
 
+// Queries the System object and finds the uptime in it; 0 when it is not there.
+int64_t ReadUpTimeObject(PerfDataSource& source, const TitleIndexes& titles) {
   std::vector<uint8_t> block;
   uint64_t capacity = 0;
   uint32_t count = 0;
@@ -224,12 +229,63 @@ int64_t ReadSystemUpTime(PerfDataSource& source) {
   return UpTimeFromBlock(bytes, titles);
 }
 
+}  // namespace
+
+int64_t ReadSystemUpTime(PerfDataSource& source) {
+  uint32_t names_size = 0;
+  if (source.QueryValue("Counter 009", nullptr, &names_size) != kErrorSuccess) return 0;
+  CloseOnExit close(source);
+  TitleIndexes titles;
+  if (ReadTitles(source, names_size, titles) != Titles::kFound) return 0;
+  return ReadUpTimeObject(source, titles);
+}
+
+struct UpTimeReader::Known {
+  PerfDataSource* source = nullptr;
+  Titles state = Titles::kUnread;
+  TitleIndexes titles;
+};
+
+UpTimeReader::UpTimeReader() : known_(std::make_unique<Known>()) {}
+UpTimeReader::~UpTimeReader() = default;
+
+int64_t UpTimeReader::ReadSystemUpTime() {
+  PerfDataSource& source = g_source_override ? *g_source_override : SystemPerfDataSource();
+  Known& known = *known_;
+  if (known.source != &source) {
+    known = Known{};
+    known.source = &source;
+  }
+  if (known.state == Titles::kAbsent) return 0;
+  if (known.state == Titles::kFound) {
+    {
+      CloseOnExit close(source);
+      if (const int64_t up_time = ReadUpTimeObject(source, known.titles); up_time != 0)
+        return up_time;
+    }
+    // Nothing under the titles known: perhaps the counters were registered again.
+    known.state = Titles::kUnread;
+  }
+  uint32_t names_size = 0;
+  if (source.QueryValue("Counter 009", nullptr, &names_size) != kErrorSuccess) return 0;
+  CloseOnExit close(source);
+  known.state = ReadTitles(source, names_size, known.titles);
+  return known.state == Titles::kFound ? ReadUpTimeObject(source, known.titles) : 0;
+}
+
+int64_t UpTimeReader::GetUpTimeMs() {
+  return UpTimeOrTicks(ReadSystemUpTime());
+}
+
 int64_t ReadSystemUpTime() {
   return ReadSystemUpTime(g_source_override ? *g_source_override : SystemPerfDataSource());
 }
 
 int64_t GetUpTimeMs() {
-  const int64_t up_time = ReadSystemUpTime();
+  return UpTimeOrTicks(ReadSystemUpTime());
+}
+
+int64_t UpTimeOrTicks(int64_t up_time) {
   if (up_time != 0) return up_time;
   const uint32_t ticks = g_tick_override ? g_tick_override() : SystemTickCount();
   return static_cast<int64_t>(static_cast<uint64_t>(ticks));

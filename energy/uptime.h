@@ -1,9 +1,11 @@
 // How long the computer has been running, in milliseconds. The primary source is the
 // "System Up Time" counter of the performance data; the system tick count stands in
-// when that yields nothing. Every call reads the system afresh.
+// when that yields nothing. Every call of the functions reads the system afresh;
+// UpTimeReader, for a caller that asks again and again, remembers the counters' titles.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace wd {
 
@@ -32,6 +34,27 @@ int64_t ReadSystemUpTime(PerfDataSource& source);
 int64_t ReadSystemUpTime();
 // ReadSystemUpTime unless that is exactly 0; otherwise the tick count, widened unsigned.
 int64_t GetUpTimeMs();
+
+// The tick count (as GetUpTimeMs widens it) when up_time is exactly 0; else up_time.
+int64_t UpTimeOrTicks(int64_t up_time);
+
+// ReadSystemUpTime and GetUpTimeMs for a caller that reads the uptime again and again,
+// as the saver does on every tick. The counters' names and indexes stay while the
+// system runs, so the name list is read only until it has settled them: found (read
+// again only when the System object then gives no uptime under them), or missing from
+// a list read whole (as under Wine: then no query at all, and the tick count serves).
+// A failed query settles nothing. A swapped source starts afresh.
+class UpTimeReader {
+ public:
+  UpTimeReader();
+  ~UpTimeReader();
+  int64_t ReadSystemUpTime();
+  int64_t GetUpTimeMs();
+
+ private:
+  struct Known;
+  std::unique_ptr<Known> known_;
+};
 
 // The platform's own sources: HKEY_PERFORMANCE_DATA and GetTickCount on Windows; elsewhere
 // a source that never answers and the monotonic boot clock in milliseconds, truncated to

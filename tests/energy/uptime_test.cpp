@@ -286,6 +286,60 @@ TEST(UptimeReader, FailedSizeQueryDoesNotCloseAndFallsBackToTicks) {
   SetTickCountForTesting(nullptr);
 }
 
+// A reader kept across ticks asks for the name list only until the list has settled the
+// titles, and reads the System object on every call.
+TEST(UptimeReader, AReaderKeepsTheTitlesTheNameListSettled) {
+  using Queries = std::vector<std::string>;
+  FakePerfData fake;
+  fake.objects["2"] = BuildBlock({Uptime(20000000, 0)});
+  SetPerfDataSourceForTesting(&fake);
+  SetTickCountForTesting([]() -> uint32_t { return 777; });
+  UpTimeReader reader;
+
+  // A failed size query settles nothing; found titles then serve every later call.
+  fake.size_query_status = 2;
+  EXPECT_EQ(reader.GetUpTimeMs(), 777);
+  fake.size_query_status = kErrorSuccess;
+  fake.queries.clear();
+  EXPECT_EQ(reader.GetUpTimeMs(), 2000);
+  fake.objects["2"] = BuildBlock({Uptime(50000000, 0)});
+  EXPECT_EQ(reader.GetUpTimeMs(), 5000);
+  EXPECT_EQ(fake.queries, (Queries{"Counter 009", "Counter 009", "2", "2"}));
+  EXPECT_EQ(fake.closes, 2);
+
+  // Counters registered again under other indexes: nothing under the old one, so the
+  // list is read again, once.
+  fake.names = Names({{"9", "System"}, {"675", "System Up Time"}});
+  fake.objects.erase("2");
+  fake.objects["9"] = BuildBlock({[] {
+    Object o = Uptime(60000000, 0);
+    o.title = 9;
+    o.counters[0].title = 675;
+    return o;
+  }()});
+  fake.queries.clear();
+  EXPECT_EQ(reader.GetUpTimeMs(), 6000);
+  EXPECT_EQ(reader.GetUpTimeMs(), 6000);
+  EXPECT_EQ(fake.queries, (Queries{"2", "Counter 009", "Counter 009", "9", "9"}));
+
+  // A list read whole without the titles (as under Wine): no query after it.
+  FakePerfData wine;
+  wine.names = Names({{"2", "System"}, {"4", "Memory"}});
+  SetPerfDataSourceForTesting(&wine);
+  EXPECT_EQ(reader.GetUpTimeMs(), 777);
+  EXPECT_EQ(reader.GetUpTimeMs(), 777);
+  EXPECT_EQ(wine.queries, (Queries{"Counter 009", "Counter 009"}));
+  EXPECT_EQ(wine.closes, 1);
+
+  // Another source starts afresh.
+  SetPerfDataSourceForTesting(&fake);
+  fake.queries.clear();
+  EXPECT_EQ(reader.ReadSystemUpTime(), 6000);
+  EXPECT_EQ(fake.queries.front(), "Counter 009");
+  SetPerfDataSourceForTesting(nullptr);
+  SetTickCountForTesting(nullptr);
+}
+
 // The real sources: under Wine (and natively) the performance data has no "System Up
 // Time", so the tick count is what GetUpTimeMs gives.
 TEST(UptimeReader, SystemSourcesAgree) {

@@ -146,7 +146,7 @@ void TFormMain::Timer1Timer() {
   // Nobody sees the display: nothing moves until it comes back.
   if (!display_on_) return;
   const RingValues& rings = tick_counter_.Advance();
-  const int64_t uptime = GetUpTimeMs();
+  const int64_t uptime = uptime_reader_.GetUpTimeMs();
   if (paint_box_) UpdateGauge(rings);
   ++ticks_drawn_;
 
@@ -242,8 +242,15 @@ RECT TFormMain::LabelRect(Label which) const {
 // The surface keeps a label font selected between uses, never its own: selecting a
 // font of default quality makes Wine look up the X resources for smoothing, and where
 // the X server has none it reads the resource files again on every selection.
+// Selecting a font costs a look at its tables even when it is the one selected: the
+// composed surface's font is remembered.
 void TFormMain::SelectLabelFont(HDC dc, Label which) const {
-  ::SelectObject(dc, which == kFromdate ? date_font_.get() : label_font_.get());
+  HGDIOBJ font = which == kFromdate ? date_font_.get() : label_font_.get();
+  if (dc == composed_.dc()) {
+    if (composed_font_ == font) return;
+    composed_font_ = font;
+  }
+  ::SelectObject(dc, font);
 }
 
 RECT TFormMain::TextRect(Label which, const std::wstring& text) const {
@@ -265,6 +272,7 @@ void TFormMain::ApplyDpi(UINT dpi) {
   picture_ = StoredPicture(scale_);
   // The old fonts leave the surface before they are deleted; Resize selects the new one.
   if (composed_) ::SelectObject(composed_.dc(), ::GetStockObject(SYSTEM_FONT));
+  composed_font_ = nullptr;
   label_font_.reset(MakeArial(Px(kLabelPlaces[kSeconds].font_height)));
   date_font_.reset(MakeArial(Px(kLabelPlaces[kFromdate].font_height)));
   ::MoveWindow(flash1_->hwnd(), Px(kMovieLeft), Px(kMovieTop), Px(kMovieSize), Px(kMovieSize),
@@ -280,7 +288,11 @@ void TFormMain::Resize(int width, int height) {
   if (width <= 0 || height <= 0) return;
   background_ = win::DibSurface(width, height);
   composed_ = win::DibSurface(width, height);
+  composed_font_ = nullptr;
   SelectLabelFont(composed_.dc(), kSeconds);
+  // White labels over the picture: the surface keeps the text settings for good.
+  ::SetBkMode(composed_.dc(), TRANSPARENT);
+  ::SetTextColor(composed_.dc(), RGB(255, 255, 255));
   text_rects_ = {};  // measured again with the fonts of this size
   paint_box_ = win::DibSurface(raster_.size(), raster_.size());
   ComposeBackground();
@@ -297,7 +309,7 @@ void TFormMain::Resize(int width, int height) {
   // The gauge appears with the next tick, as after any repaint of its area.
   gauge_values_.reset();
   changed_.clear();
-  ComposeArea(composed_.dc(), RECT{0, 0, width, height});
+  ComposeArea(RECT{0, 0, width, height});
   gauge_behind_ = false;
   // The whole window shows the new composition, not only the part the size change added.
   ::InvalidateRect(hwnd(), nullptr, FALSE);
@@ -312,7 +324,8 @@ void TFormMain::ComposeBackground() {
              SRCCOPY);
 }
 
-void TFormMain::ComposeArea(HDC target, const RECT& area) const {
+void TFormMain::ComposeArea(const RECT& area) const {
+  HDC target = composed_.dc();
   RECT part;
   const RECT box = PaintBoxRect();
   const bool gauge = gauge_values_ && ::IntersectRect(&part, &area, &box);
@@ -329,10 +342,8 @@ void TFormMain::ComposeArea(HDC target, const RECT& area) const {
     any_label = ::IntersectRect(&part, &area, &rect);
   }
   if (!any_label) return;
-  const int saved = ::SaveDC(target);
+  // Clipped to the area; no SaveDC: restoring a DC selects its font again.
   ::IntersectClipRect(target, area.left, area.top, area.right, area.bottom);
-  ::SetBkMode(target, TRANSPARENT);
-  ::SetTextColor(target, RGB(255, 255, 255));
   for (int i = 0; i < kLabelCount; ++i) {
     const Label which = static_cast<Label>(i);
     RECT rect = LabelRect(which);
@@ -341,7 +352,7 @@ void TFormMain::ComposeArea(HDC target, const RECT& area) const {
     ::DrawTextW(target, labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
                 DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
-  ::RestoreDC(target, saved);
+  ::SelectClipRgn(target, nullptr);
 }
 
 win::DibSurface TFormMain::ComposeWhole() const {
@@ -391,7 +402,7 @@ void TFormMain::ShowChanges() {
       gauge_behind_ = true;
       continue;
     }
-    ComposeArea(composed_.dc(), area);
+    ComposeArea(area);
     if (window)
       ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
                composed_.dc(), area.left, area.top, SRCCOPY);
@@ -437,7 +448,7 @@ void TFormMain::CatchUp() {
   gauge_behind_ = false;
   RECT box = PaintBoxRect();
   const RECT all{0, 0, composed_.width(), composed_.height()};
-  if (::IntersectRect(&box, &box, &all)) ComposeArea(composed_.dc(), box);
+  if (::IntersectRect(&box, &box, &all)) ComposeArea(box);
 }
 
 const win::DibSurface& TFormMain::composed() {

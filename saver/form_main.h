@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "energy/uptime.h"
 #include "platform/dib.h"
 #include "platform/file.h"
 #include "platform/handles.h"
@@ -109,8 +110,8 @@ class TFormMain : public win::Window {
   void ComposeBackground();
   // Redraws in the paint box what changed since the gauge was last drawn, and marks it.
   void UpdateGauge(const RingValues& rings);
-  // Background, gauge and labels into `target` inside `area` (client pixels).
-  void ComposeArea(HDC target, const RECT& area) const;
+  // Background, gauge and labels into the composed surface inside `area` (client pixels).
+  void ComposeArea(const RECT& area) const;
   // Composes and puts on the screen what the tick marked.
   void ShowChanges();
   void OnDisplayState(bool on);
@@ -131,6 +132,7 @@ class TFormMain : public win::Window {
   std::vector<std::string> list_lines_;
   COLORREF color_;
   TickCounter tick_counter_;
+  UpTimeReader uptime_reader_;  // the uptime each tick rests on
   std::array<std::wstring, kLabelCount> labels_;
   std::array<std::optional<std::string>, kLabelCount> label_sources_;  // as last set
   // Where each label's text lies, once measured: TextRect of its text.
@@ -156,7 +158,8 @@ class TFormMain : public win::Window {
   std::vector<uint32_t> gauge_tracks_;  // the gauge at 0 over it: the tracks alone
   win::DibSurface paint_box_;           // the gauge's own surface, over the background beneath it
   win::DibSurface composed_;            // what the window shows
-  HDC window_dc_ = nullptr;             // the window's own DC (CS_OWNDC), once taken
+  mutable HGDIOBJ composed_font_ = nullptr;  // the label font selected into it
+  HDC window_dc_ = nullptr;                  // the window's own DC (CS_OWNDC), once taken
   // The window shows gauge areas that went there straight from the gauge's surface and
   // are not in the composed surface yet.
   bool gauge_behind_ = false;

@@ -169,20 +169,54 @@ void TFormMain::Timer1Timer() {
 
 void TFormMain::UpdateGauge(const RingValues& rings) {
   const RECT box = PaintBoxRect();
-  ::GdiFlush();  // the surfaces' pixels are written directly
-  const ConstPixelRows under{gauge_under_.bits(), gauge_under_.width()};
-  const PixelRows out{paint_box_.bits(), paint_box_.width()};
+  const int size = raster_.size();
   if (!gauge_values_) {
-    raster_.Draw(under, out, PixelRect{0, 0, raster_.size(), raster_.size()}, rings);
+    const PixelRect all{0, 0, size, size};
+    ::GdiFlush();  // the picture beneath is read from its surface's pixels
+    std::vector<uint32_t> whole;
+    raster_.Draw(ConstPixelRows{gauge_under_.bits(), gauge_under_.width()}, AreaRows(whole, all),
+                 all, rings);
+    paint_box_.Put(ConstPixelRows{whole.data(), size}, all);
     changed_.push_back(box);
   } else {
-    // Only what moved: each ring's arc between its old and new end.
+    // Only what moved: each ring's arc between its old and new end, worked on in an
+    // area-sized buffer that holds the gauge there and goes back to the tiles.
     for (const RingRaster::Change& change : raster_.Changes(*gauge_values_, rings)) {
-      raster_.Redraw(under, out, change, rings, &gauge_tracks_);
+      const PixelRows under = AreaRows(area_under_, change.area);
+      under_tiles_.Get(change.area, under);
+      const PixelRows out = AreaRows(area_pixels_, change.area);
+      paint_box_.Get(change.area, out);
+      raster_.Redraw(ConstPixelRows{under.pixels, under.stride, under.left, under.top}, out, change,
+                     rings, &gauge_tracks_);
+      paint_box_.Put(ConstPixelRows{out.pixels, out.stride, out.left, out.top}, change.area);
       changed_.push_back(ToRect(change.area, box.left, box.top));
     }
   }
   gauge_values_ = rings;
+}
+
+PixelRows TFormMain::AreaRows(std::vector<uint32_t>& buffer, const PixelRect& area) {
+  const int width = area.right - area.left;
+  const size_t pixels = static_cast<size_t>(width) * (area.bottom - area.top);
+  // Kept at its largest: the same pages tick after tick.
+  if (buffer.size() < pixels) buffer.resize(pixels);
+  return PixelRows{buffer.data(), width, area.left, area.top};
+}
+
+void TFormMain::ShowGaugeArea(HDC dc, const PixelRect& area) {
+  const PixelRows rows = AreaRows(area_pixels_, area);
+  paint_box_.Get(area, rows);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = rows.stride;
+  info.bmiHeader.biHeight = -(area.bottom - area.top);  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  const RECT box = PaintBoxRect();
+  ::SetDIBitsToDevice(dc, box.left + area.left, box.top + area.top, rows.stride,
+                      area.bottom - area.top, 0, 0, 0, area.bottom - area.top, rows.pixels, &info,
+                      DIB_RGB_COLORS);
 }
 
 void TFormMain::Timer2Timer() {
@@ -294,7 +328,7 @@ void TFormMain::Resize(int width, int height) {
   ::SetBkMode(composed_.dc(), TRANSPARENT);
   ::SetTextColor(composed_.dc(), RGB(255, 255, 255));
   text_rects_ = {};  // measured again with the fonts of this size
-  paint_box_ = win::DibSurface(raster_.size(), raster_.size());
+  paint_box_ = TiledPixels(raster_.size(), raster_.size());
   ComposeBackground();
   // What lies beneath the paint box; where the window ends, the backdrop colour.
   gauge_under_ = win::DibSurface(raster_.size(), raster_.size());
@@ -306,6 +340,9 @@ void TFormMain::Resize(int width, int height) {
            box.top, SRCCOPY);
   ::GdiFlush();  // the tracks are drawn from the surface's pixels directly
   gauge_tracks_ = raster_.Tracks(ConstPixelRows{gauge_under_.bits(), gauge_under_.width()});
+  under_tiles_ = TiledPixels(raster_.size(), raster_.size());
+  under_tiles_.Put(ConstPixelRows{gauge_under_.bits(), gauge_under_.width()},
+                   PixelRect{0, 0, raster_.size(), raster_.size()});
   // The gauge appears with the next tick, as after any repaint of its area.
   gauge_values_.reset();
   changed_.clear();
@@ -333,9 +370,15 @@ void TFormMain::ComposeArea(const RECT& area) const {
   if (!gauge || !::EqualRect(&part, &area))
     ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
              background_.dc(), area.left, area.top, SRCCOPY);
-  if (gauge)
-    ::BitBlt(target, part.left, part.top, part.right - part.left, part.bottom - part.top,
-             paint_box_.dc(), part.left - box.left, part.top - box.top, SRCCOPY);
+  if (gauge) {
+    // From the gauge's tiles straight into the surface's pixels.
+    ::GdiFlush();
+    paint_box_.Get(PixelRect{part.left - box.left, part.top - box.top, part.right - box.left,
+                             part.bottom - box.top},
+                   PixelRows{composed_.bits() +
+                                 static_cast<ptrdiff_t>(part.top) * composed_.width() + part.left,
+                             composed_.width(), part.left - box.left, part.top - box.top});
+  }
   bool any_label = false;
   for (int i = 0; i < kLabelCount && !any_label; ++i) {
     const RECT rect = LabelRect(static_cast<Label>(i));
@@ -394,11 +437,11 @@ void TFormMain::ShowChanges() {
   for (RECT area : changed) {
     if (!::IntersectRect(&area, &area, &all)) continue;
     if (gauge_values_ && Within(area, box) && !UnderLabel(area)) {
-      // Gauge alone: straight from its surface to the window. The composed surface
+      // Gauge alone: straight from its tiles to the window. The composed surface
       // catches up when it is next needed.
       if (window)
-        ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 paint_box_.dc(), area.left - box.left, area.top - box.top, SRCCOPY);
+        ShowGaugeArea(window, PixelRect{area.left - box.left, area.top - box.top,
+                                        area.right - box.left, area.bottom - box.top});
       gauge_behind_ = true;
       continue;
     }

@@ -110,6 +110,10 @@ class TFormMain : public win::Window {
   void ComposeBackground();
   // Redraws in the paint box what changed since the gauge was last drawn, and marks it.
   void UpdateGauge(const RingValues& rings);
+  // Rows of an area-sized buffer standing for `area` of the paint box.
+  static PixelRows AreaRows(std::vector<uint32_t>& buffer, const PixelRect& area);
+  // Puts `area` of the paint box, from its tiles, on `dc` at the paint box's place.
+  void ShowGaugeArea(HDC dc, const PixelRect& area);
   // Background, gauge and labels into the composed surface inside `area` (client pixels).
   void ComposeArea(const RECT& area) const;
   // Composes and puts on the screen what the tick marked.
@@ -156,11 +160,16 @@ class TFormMain : public win::Window {
   RingRaster raster_;
   win::DibSurface gauge_under_;         // what lies beneath the paint box
   std::vector<uint32_t> gauge_tracks_;  // the gauge at 0 over it: the tracks alone
-  win::DibSurface paint_box_;           // the gauge's own surface, over the background beneath it
-  win::DibSurface composed_;            // what the window shows
+  // A tick reads and writes the gauge in a few small areas: the picture beneath the
+  // paint box and the gauge drawn over it are kept in tiles, and each area is worked
+  // on in a buffer of its own size.
+  TiledPixels under_tiles_;
+  TiledPixels paint_box_;  // the gauge as the window shows it, over what lies beneath
+  std::vector<uint32_t> area_under_, area_pixels_;
+  win::DibSurface composed_;                 // what the window shows
   mutable HGDIOBJ composed_font_ = nullptr;  // the label font selected into it
   HDC window_dc_ = nullptr;                  // the window's own DC (CS_OWNDC), once taken
-  // The window shows gauge areas that went there straight from the gauge's surface and
+  // The window shows gauge areas that went there straight from the gauge's tiles and
   // are not in the composed surface yet.
   bool gauge_behind_ = false;
   std::unique_ptr<TShockwaveFlash> flash1_;

@@ -177,10 +177,12 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
   const int right = std::min(area.right, size_), bottom = std::min(area.bottom, size_);
   if (left >= right) return;
   for (int y = top; y < bottom; ++y) {
-    const uint32_t* from = under.pixels + static_cast<ptrdiff_t>(y) * under.stride;
-    uint32_t* to = out.pixels + static_cast<ptrdiff_t>(y) * out.stride;
+    // Indexed by x less the rows' left edge.
+    const uint32_t* from = under.Row(y);
+    uint32_t* to = out.Row(y);
+    const int ul = under.left, ol = out.left;
     // Away from the rings a pixel is the one beneath; near one, that ring decides it.
-    if (all) std::copy(from + left, from + right, to + left);
+    if (all) std::copy(from + (left - ul), from + (right - ul), to + (left - ol));
     const double dy = y - centre_;
     const std::pair<double, double> columns =
         wedge ? wedge->Columns(dy) : std::pair<double, double>{-1e9, 1e9};
@@ -205,7 +207,7 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
           // Every pixel of the run is the track alone, or away from the band what lies
           // beneath, which the tracks hold too.
           const uint32_t* row = bare_tracks + static_cast<ptrdiff_t>(y) * size_;
-          std::copy(row + x0, row + x1, to + x0);
+          std::copy(row + x0, row + x1, to + (x0 - ol));
           return;
         }
         for (int x = x0; x < x1; ++x) {
@@ -217,12 +219,12 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
           // A pixel the value arc covers whole is the ring's colour, whatever lies below.
           const double value = Coverage(dx, dy, distance, arcs[n]);
           if (value >= 1) {
-            to[x] = rings_[n].colour;
+            to[x - ol] = rings_[n].colour;
             continue;
           }
           const uint32_t track =
-              Mix(from[x], kBackdrop.dib_pixel(), Coverage(dx, dy, distance, tracks[n]));
-          to[x] = Mix(track, rings_[n].colour, value);
+              Mix(from[x - ul], kBackdrop.dib_pixel(), Coverage(dx, dy, distance, tracks[n]));
+          to[x - ol] = Mix(track, rings_[n].colour, value);
         }
       };
       if (near <= 0) {
@@ -282,6 +284,49 @@ PixelRect RingRaster::AreaOf(int ring, double from_sweep, double to_sweep) const
   area.left = std::max(area.left, 0), area.top = std::max(area.top, 0);
   area.right = std::min(area.right, size_), area.bottom = std::min(area.bottom, size_);
   return area;
+}
+
+TiledPixels::TiledPixels(int width, int height) : width_(width), height_(height) {
+  if (width <= 0 || height <= 0) {
+    width_ = height_ = 0;
+    return;
+  }
+  across_ = (width + kTile - 1) / kTile;
+  const int down = (height + kTile - 1) / kTile;
+  constexpr size_t kTilePixels = size_t{kTile} * kTile;  // 4 KiB: a page
+  storage_.reset(new uint32_t[static_cast<size_t>(across_) * down * kTilePixels + kTilePixels]());
+  const auto address = reinterpret_cast<uintptr_t>(storage_.get());
+  const uintptr_t page = kTilePixels * sizeof(uint32_t);
+  tiles_ = storage_.get() + ((page - address % page) % page) / sizeof(uint32_t);
+}
+
+uint32_t* TiledPixels::Tile(int x, int y) const {
+  const size_t index = static_cast<size_t>(y / kTile) * across_ + x / kTile;
+  return tiles_ + index * kTile * kTile;
+}
+
+void TiledPixels::Put(ConstPixelRows from, const PixelRect& area) {
+  for (int y = area.top; y < area.bottom; ++y) {
+    const uint32_t* row = from.Row(y);
+    for (int x = area.left; x < area.right;) {
+      const int end = std::min(area.right, (x / kTile + 1) * kTile);
+      std::copy(row + (x - from.left), row + (end - from.left),
+                Tile(x, y) + (y % kTile) * kTile + x % kTile);
+      x = end;
+    }
+  }
+}
+
+void TiledPixels::Get(const PixelRect& area, PixelRows to) const {
+  for (int y = area.top; y < area.bottom; ++y) {
+    uint32_t* row = to.Row(y);
+    for (int x = area.left; x < area.right;) {
+      const int end = std::min(area.right, (x / kTile + 1) * kTile);
+      const uint32_t* tile = Tile(x, y) + (y % kTile) * kTile + x % kTile;
+      std::copy(tile, tile + (end - x), row + (x - to.left));
+      x = end;
+    }
+  }
 }
 
 }  // namespace wd::saver

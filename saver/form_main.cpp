@@ -280,9 +280,12 @@ RECT TFormMain::LabelRect(Label which) const {
 // composed surface's font is remembered.
 void TFormMain::SelectLabelFont(HDC dc, Label which) const {
   HGDIOBJ font = which == kFromdate ? date_font_.get() : label_font_.get();
-  if (dc == composed_.dc()) {
-    if (composed_font_ == font) return;
-    composed_font_ = font;
+  HGDIOBJ* selected = dc == composed_.dc()     ? &composed_font_
+                      : dc == small_area_.dc() ? &small_area_font_
+                                               : nullptr;
+  if (selected) {
+    if (*selected == font) return;
+    *selected = font;
   }
   ::SelectObject(dc, font);
 }
@@ -306,7 +309,8 @@ void TFormMain::ApplyDpi(UINT dpi) {
   picture_ = StoredPicture(scale_);
   // The old fonts leave the surface before they are deleted; Resize selects the new one.
   if (composed_) ::SelectObject(composed_.dc(), ::GetStockObject(SYSTEM_FONT));
-  composed_font_ = nullptr;
+  if (small_area_) ::SelectObject(small_area_.dc(), ::GetStockObject(SYSTEM_FONT));
+  composed_font_ = small_area_font_ = nullptr;
   label_font_.reset(MakeArial(Px(kLabelPlaces[kSeconds].font_height)));
   date_font_.reset(MakeArial(Px(kLabelPlaces[kFromdate].font_height)));
   ::MoveWindow(flash1_->hwnd(), Px(kMovieLeft), Px(kMovieTop), Px(kMovieSize), Px(kMovieSize),
@@ -322,11 +326,15 @@ void TFormMain::Resize(int width, int height) {
   if (width <= 0 || height <= 0) return;
   background_ = win::DibSurface(width, height);
   composed_ = win::DibSurface(width, height);
-  composed_font_ = nullptr;
-  SelectLabelFont(composed_.dc(), kSeconds);
-  // White labels over the picture: the surface keeps the text settings for good.
-  ::SetBkMode(composed_.dc(), TRANSPARENT);
-  ::SetTextColor(composed_.dc(), RGB(255, 255, 255));
+  // Room for a label's area: the old text and the new on its line.
+  small_area_ = win::DibSurface(Px(192), Px(kLabelPlaces[kSeconds].font_height + 8));
+  composed_font_ = small_area_font_ = nullptr;
+  for (const win::DibSurface* surface : {&composed_, &small_area_}) {
+    SelectLabelFont(surface->dc(), kSeconds);
+    // White labels over the picture: the surfaces keep the text settings for good.
+    ::SetBkMode(surface->dc(), TRANSPARENT);
+    ::SetTextColor(surface->dc(), RGB(255, 255, 255));
+  }
   text_rects_ = {};  // measured again with the fonts of this size
   paint_box_ = TiledPixels(raster_.size(), raster_.size());
   ComposeBackground();
@@ -362,22 +370,28 @@ void TFormMain::ComposeBackground() {
 }
 
 void TFormMain::ComposeArea(const RECT& area) const {
-  HDC target = composed_.dc();
+  ComposeArea(area, composed_, 0, 0);
+}
+
+void TFormMain::ComposeArea(const RECT& area, const win::DibSurface& target, int left,
+                            int top) const {
+  HDC dc = target.dc();
   RECT part;
   const RECT box = PaintBoxRect();
   const bool gauge = gauge_values_ && ::IntersectRect(&part, &area, &box);
   // The paint box holds the picture beneath it: the background is needed only around it.
   if (!gauge || !::EqualRect(&part, &area))
-    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
+    ::BitBlt(dc, area.left - left, area.top - top, area.right - area.left, area.bottom - area.top,
              background_.dc(), area.left, area.top, SRCCOPY);
   if (gauge) {
     // From the gauge's tiles straight into the surface's pixels.
     ::GdiFlush();
-    paint_box_.Get(PixelRect{part.left - box.left, part.top - box.top, part.right - box.left,
-                             part.bottom - box.top},
-                   PixelRows{composed_.bits() +
-                                 static_cast<ptrdiff_t>(part.top) * composed_.width() + part.left,
-                             composed_.width(), part.left - box.left, part.top - box.top});
+    paint_box_.Get(
+        PixelRect{part.left - box.left, part.top - box.top, part.right - box.left,
+                  part.bottom - box.top},
+        PixelRows{target.bits() + static_cast<ptrdiff_t>(part.top - top) * target.width() +
+                      (part.left - left),
+                  target.width(), part.left - box.left, part.top - box.top});
   }
   bool any_label = false;
   for (int i = 0; i < kLabelCount && !any_label; ++i) {
@@ -386,16 +400,17 @@ void TFormMain::ComposeArea(const RECT& area) const {
   }
   if (!any_label) return;
   // Clipped to the area; no SaveDC: restoring a DC selects its font again.
-  ::IntersectClipRect(target, area.left, area.top, area.right, area.bottom);
+  ::IntersectClipRect(dc, area.left - left, area.top - top, area.right - left, area.bottom - top);
   for (int i = 0; i < kLabelCount; ++i) {
     const Label which = static_cast<Label>(i);
     RECT rect = LabelRect(which);
     if (!::IntersectRect(&part, &area, &rect)) continue;
-    SelectLabelFont(target, which);
-    ::DrawTextW(target, labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
+    ::OffsetRect(&rect, -left, -top);
+    SelectLabelFont(dc, which);
+    ::DrawTextW(dc, labels_[i].c_str(), static_cast<int>(labels_[i].size()), &rect,
                 DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
-  ::SelectClipRgn(target, nullptr);
+  ::SelectClipRgn(dc, nullptr);
 }
 
 win::DibSurface TFormMain::ComposeWhole() const {
@@ -442,6 +457,16 @@ void TFormMain::ShowChanges() {
       if (window)
         ShowGaugeArea(window, PixelRect{area.left - box.left, area.top - box.top,
                                         area.right - box.left, area.bottom - box.top});
+      gauge_behind_ = true;
+      continue;
+    }
+    if (window && Within(area, box) && area.right - area.left <= small_area_.width() &&
+        area.bottom - area.top <= small_area_.height()) {
+      // A label's area, say: composed in a small surface of its own, whose few pages
+      // stand in for one page a row of the composed surface, which catches up later.
+      ComposeArea(area, small_area_, area.left, area.top);
+      ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               small_area_.dc(), 0, 0, SRCCOPY);
       gauge_behind_ = true;
       continue;
     }

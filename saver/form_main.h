@@ -116,6 +116,8 @@ class TFormMain : public win::Window {
   void ShowGaugeArea(HDC dc, const PixelRect& area);
   // Background, gauge and labels into the composed surface inside `area` (client pixels).
   void ComposeArea(const RECT& area) const;
+  // The same into `target`, whose pixel (0, 0) is the client pixel (left, top).
+  void ComposeArea(const RECT& area, const win::DibSurface& target, int left, int top) const;
   // Composes and puts on the screen what the tick marked.
   void ShowChanges();
   void OnDisplayState(bool on);
@@ -168,9 +170,11 @@ class TFormMain : public win::Window {
   std::vector<uint32_t> area_under_, area_pixels_;
   win::DibSurface composed_;                 // what the window shows
   mutable HGDIOBJ composed_font_ = nullptr;  // the label font selected into it
-  HDC window_dc_ = nullptr;                  // the window's own DC (CS_OWNDC), once taken
-  // The window shows gauge areas that went there straight from the gauge's tiles and
-  // are not in the composed surface yet.
+  win::DibSurface small_area_;  // where a small area (a label's, say) is composed for the window
+  mutable HGDIOBJ small_area_font_ = nullptr;
+  HDC window_dc_ = nullptr;  // the window's own DC (CS_OWNDC), once taken
+  // The window shows areas of the paint box that went there straight from the gauge's
+  // tiles or from the small surface, and are not in the composed surface yet.
   bool gauge_behind_ = false;
   std::unique_ptr<TShockwaveFlash> flash1_;
   std::unique_ptr<TShockwaveFlash> flash2_;

@@ -39,15 +39,12 @@ double UptimeToHours(int64_t uptime_ms) {
 }
 
 EnergyRates ReadEnergyRates(const SettingsFile& ini) {
-  const EnergyRates defaults;
-  return {ini.ReadFloat("Parameters", "Watts", defaults.watts),
-          ini.ReadFloat("Parameters", "UnitFee", defaults.unit_fee),
-          ini.ReadFloat("Parameters", "UnitCo2", defaults.unit_co2)};
+  return {ini.Read(keys::kWatts), ini.Read(keys::kUnitFee), ini.Read(keys::kUnitCo2)};
 }
 
 std::optional<DateTime> ReadLastCounting(const SettingsFile& ini) {
-  if (auto last = ParseIsoDateTime(ini.ReadText("History", "LastCounted", ""))) return last;
-  const DateTime from = ini.ReadDate("Parameters", "FromDate", 0);
+  if (auto last = ParseIsoDateTime(ini.Read(keys::kLastCounted))) return last;
+  const DateTime from = ini.Read(keys::kFromDate);
   if (from != 0) return from;
   return std::nullopt;
 }
@@ -60,7 +57,7 @@ bool CountedInAnEarlierYear(const SettingsFile& ini, DateTime now) {
 double ReadThisYearHours(const SettingsFile& ini) {
   // The stored hours are last year's until the dialog counts again.
   if (CountedInAnEarlierYear(ini, LocalNow())) return 0;
-  return ini.ReadFloat("History", "ThisYear", 0);
+  return ini.Read(keys::kThisYear);
 }
 
 double HoursToKwh(double hours, const EnergyRates& rates) {
@@ -83,14 +80,14 @@ double ThisYearCo2(double this_year_hours, const EnergyRates& rates) {
 
 DateTime GetFromDate(SettingsFile& ini) {
   const DateTime now = LocalNow();
-  const DateTime stored = ini.ReadDate("Parameters", "FromDate", 0);
+  const DateTime stored = ini.Read(keys::kFromDate);
   if (stored != 0) {
     // A new year: the statistics count from its first day, as the dialog's next counting
     // will store.
     if (CountedInAnEarlierYear(ini, now)) return EncodeDate(DecodeDateTime(now).year, 1, 1);
     return stored;
   }
-  ini.WriteDate("Parameters", "FromDate", LocalNow());
+  ini.Write(keys::kFromDate, LocalNow());
   return now;
 }
 

@@ -34,9 +34,9 @@ DateTime GetFromDate();
 // UnitFee and UnitCo2, with their defaults), so that several figures rest on the same
 // values. The functions above read them afresh on every call.
 struct EnergyRates {
-  double watts = 30;
-  double unit_fee = 2.59;
-  double unit_co2 = 0.637;
+  double watts = keys::kWatts.fallback;
+  double unit_fee = keys::kUnitFee.fallback;
+  double unit_co2 = keys::kUnitCo2.fallback;
 };
 EnergyRates ReadEnergyRates(const SettingsFile& ini);
 // The stored hours of this year (History/ThisYear, default 0); 0 when they were last

@@ -9,6 +9,7 @@
 #include "common/datetime.h"
 #include "energy/format_settings.h"
 #include "energy/ini_file.h"
+#include "energy/settings_keys.h"
 
 namespace wd {
 
@@ -35,6 +36,31 @@ class SettingsFile {
   void WriteText(const std::string& section, const std::string& key, const std::string& value);
   void WriteDate(const std::string& section, const std::string& key, DateTime value);
   void WriteTime(const std::string& section, const std::string& key, DateTime value);
+
+  // The same by the keys of settings_keys.h, with their own fallbacks.
+  double Read(const keys::FloatKey& key) const { return Read(key, key.fallback); }
+  double Read(const keys::FloatKey& key, double fallback) const {
+    return ReadFloat(key.section, key.name, fallback);
+  }
+  bool Read(const keys::FlagKey& key) const {
+    return ReadFlag(key.section, key.name, key.fallback);
+  }
+  std::string Read(const keys::TextKey& key) const {
+    return ReadText(key.section, key.name, key.fallback);
+  }
+  DateTime Read(const keys::DateKey& key) const {
+    return ReadDate(key.section, key.name, key.fallback);
+  }
+  DateTime Read(const keys::TimeKey& key) const {
+    return ReadTime(key.section, key.name, key.fallback);
+  }
+  void Write(const keys::FloatKey& key, double value) { WriteFloat(key.section, key.name, value); }
+  void Write(const keys::FlagKey& key, bool value) { WriteFlag(key.section, key.name, value); }
+  void Write(const keys::TextKey& key, const std::string& value) {
+    WriteText(key.section, key.name, value);
+  }
+  void Write(const keys::DateKey& key, DateTime value) { WriteDate(key.section, key.name, value); }
+  void Write(const keys::TimeKey& key, DateTime value) { WriteTime(key.section, key.name, value); }
 
  private:
   std::string path_;

@@ -11,7 +11,6 @@
 namespace wd::settings {
 namespace {
 
-constexpr char kHistory[] = "History";
 constexpr double kMsPerHour = 3600000.0;
 
 double DateOf(DateTime value) {
@@ -71,9 +70,9 @@ std::optional<std::int64_t> ParseWhole(const std::string& text) {
 // read with the user's, or failing that with either of '.' and ','.
 std::optional<double> ReadOldCountedHours(const SettingsFile& file) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double read = file.ReadFloat(kHistory, "CountedHours", nan);
+  const double read = file.ReadFloat(keys::kCountedHours.section, keys::kCountedHours.name, nan);
   if (!std::isnan(read)) return read;
-  std::string text = file.ReadText(kHistory, "CountedHours", "");
+  std::string text = file.Read(keys::kCountedHours);
   std::replace(text.begin(), text.end(), ',', '.');
   if (text.empty()) return std::nullopt;
   char* end = nullptr;
@@ -83,15 +82,15 @@ std::optional<double> ReadOldCountedHours(const SettingsFile& file) {
 }
 
 std::optional<PeriodMark> ReadPeriod(const SettingsFile& file) {
-  const auto at = ParseIsoDateTime(file.ReadText(kHistory, "CountedAt", ""));
-  const auto since_start = ParseWhole(file.ReadText(kHistory, "CountedSinceStart", ""));
-  const auto suspended = ParseWhole(file.ReadText(kHistory, "CountedSuspended", ""));
-  const auto counted = ParseWhole(file.ReadText(kHistory, "CountedRunning", ""));
+  const auto at = ParseIsoDateTime(file.Read(keys::kCountedAt));
+  const auto since_start = ParseWhole(file.Read(keys::kCountedSinceStart));
+  const auto suspended = ParseWhole(file.Read(keys::kCountedSuspended));
+  const auto counted = ParseWhole(file.Read(keys::kCountedRunning));
   if (since_start && suspended && counted)
     return PeriodMark{at, *since_start, *suspended, *counted};
   // The version before kept the start of the period (UTC) and the hours of it counted,
   // which were its uptime then, sleep included.
-  const auto boot = ParseIsoDateTime(file.ReadText(kHistory, "CountedBoot", ""));
+  const auto boot = ParseIsoDateTime(file.Read(keys::kCountedBoot));
   const auto hours = ReadOldCountedHours(file);
   if (!boot || !hours || *hours < 0) return std::nullopt;
   const auto ms = static_cast<std::int64_t>(std::llround(*hours * kMsPerHour));
@@ -161,29 +160,28 @@ void ShiftForClockChange(HistoryRecord& record, double offset_days) {
 
 HistoryRecord ReadHistory(const SettingsFile& file) {
   HistoryRecord rec;
-  rec.totals.today = file.ReadFloat(kHistory, "Today", 0);
-  rec.totals.this_week = file.ReadFloat(kHistory, "ThisWeek", 0);
-  rec.totals.this_month = file.ReadFloat(kHistory, "ThisMonth", 0);
-  rec.totals.this_year = file.ReadFloat(kHistory, "ThisYear", 0);
+  rec.totals.today = file.Read(keys::kToday);
+  rec.totals.this_week = file.Read(keys::kThisWeek);
+  rec.totals.this_month = file.Read(keys::kThisMonth);
+  rec.totals.this_year = file.Read(keys::kThisYear);
   rec.period = ReadPeriod(file);
   rec.last_counted = ReadLastCounting(file);
   return rec;
 }
 
 void WriteHistory(SettingsFile& file, const HistoryRecord& record) {
-  file.WriteFloat(kHistory, "Today", record.totals.today);
-  file.WriteFloat(kHistory, "ThisWeek", record.totals.this_week);
-  file.WriteFloat(kHistory, "ThisMonth", record.totals.this_month);
-  file.WriteFloat(kHistory, "ThisYear", record.totals.this_year);
-  if (record.last_counted)
-    file.WriteText(kHistory, "LastCounted", IsoDateTimeText(*record.last_counted));
+  file.Write(keys::kToday, record.totals.today);
+  file.Write(keys::kThisWeek, record.totals.this_week);
+  file.Write(keys::kThisMonth, record.totals.this_month);
+  file.Write(keys::kThisYear, record.totals.this_year);
+  if (record.last_counted) file.Write(keys::kLastCounted, IsoDateTimeText(*record.last_counted));
   if (record.period) {
     const PeriodMark& p = *record.period;
     // Written empty when unknown, so that no earlier moment stays behind.
-    file.WriteText(kHistory, "CountedAt", p.utc ? IsoDateTimeText(*p.utc, true) : "");
-    file.WriteText(kHistory, "CountedSinceStart", std::to_string(p.since_start_ms));
-    file.WriteText(kHistory, "CountedSuspended", std::to_string(p.suspended_ms));
-    file.WriteText(kHistory, "CountedRunning", std::to_string(p.counted_ms));
+    file.Write(keys::kCountedAt, p.utc ? IsoDateTimeText(*p.utc, true) : "");
+    file.Write(keys::kCountedSinceStart, std::to_string(p.since_start_ms));
+    file.Write(keys::kCountedSuspended, std::to_string(p.suspended_ms));
+    file.Write(keys::kCountedRunning, std::to_string(p.counted_ms));
   }
 }
 

@@ -14,33 +14,19 @@
 #include "platform/text.h"
 #include "resources/resource_ids.h"
 #include "settings/control_ids.h"
+#include "settings/dialog_fonts.h"
+#include "settings/dialog_texts.h"
+#include "settings/panel.h"
 #include "settings/statistics_lines.h"
 
 namespace wd::settings {
 namespace {
 
-constexpr char kParameters[] = "Parameters";
-constexpr double kDefaultWatts = 107.125;
-constexpr double kDefaultUnitFee = 2.59;
-constexpr double kDefaultUnitCo2 = 0.637;
-constexpr DateTime kDefaultAlarmTime = 10.0;  // its time of day is 00:00:00
-constexpr char kDefaultServer[] = "time.stdtime.gov.tw";
 constexpr UINT_PTR kTimer1 = 1;
-
-// Client size and the page control's height, in 96-DPI pixels.
-constexpr int kClientWidth = 634;
-constexpr int kClientHeight = 324;
-constexpr int kPageControlHeight = 281;
-
-constexpr wchar_t kResetQuestion[] = L"您確定要清除過去的能源耗用紀錄，並只記錄今日的能源耗用？";
 
 std::function<void(net::TIdSNTP&)>& SntpSetup() {
   static std::function<void(net::TIdSNTP&)> setup;
   return setup;
-}
-
-std::wstring Blanks(int n) {
-  return std::wstring(static_cast<size_t>(n), L' ');
 }
 
 std::string TextOf(HWND control) {
@@ -62,106 +48,31 @@ int FirstDayOfWeek() {
   return monday_based >= 0 && monday_based <= 6 ? (monday_based + 1) % 7 : 1;
 }
 
-int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool FontInstalled(const wchar_t* face) {
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  bool found = false;
-  win::WindowDc screen(nullptr);
-  ::EnumFontFamiliesExW(screen.get(), &lf, FontFound, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
-// "新細明體" where the system has it (every Traditional Chinese Windows does), else the
-// first Traditional Chinese face it has: a Latin fallback would lose the Chinese
-// texts' widths, on which the labels' blanks rely.
-const wchar_t* ChineseFace() {
-  static const wchar_t* face = [] {
-    for (const wchar_t* f : {L"新細明體", L"PMingLiU", L"Microsoft JhengHei", L"AR PL UMing TW",
-                             L"Noto Sans CJK TC", L"Noto Serif CJK TC"}) {
-      if (FontInstalled(f)) return f;
-    }
-    return L"新細明體";
-  }();
-  return face;
-}
-
-HFONT MakeFont(const wchar_t* face, int height_px, bool fixed_pitch = false) {
-  LOGFONTW lf{};
-  lf.lfHeight = -height_px;
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  // The fixed-pitch request matters only with the face the dialog was made for: with a
-  // substitute it picks another face whose Latin letters are full width.
-  const bool designed_face = std::wcscmp(face, L"新細明體") == 0;
-  lf.lfPitchAndFamily =
-      static_cast<BYTE>(fixed_pitch && designed_face ? FIXED_PITCH : DEFAULT_PITCH);
-  std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  return ::CreateFontIndirectW(&lf);
-}
-
-// Mouse messages go to the system's handling here: the window base keeps them for the
-// saver's exit rule.
-bool MouseMessage(UINT msg) {
-  return msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN ||
-         msg == WM_MBUTTONDOWN;
-}
-
 HICON LoadIconSized(int id, int size) {
   return static_cast<HICON>(
       ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
 }
 
+// A string resource of the program; empty when it has none.
+std::wstring ResourceText(int id) {
+  const wchar_t* text = nullptr;
+  const int length = ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id),
+                                   reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
+const ControlSpec* SpecOf(int id) {
+  for (const ControlSpec& c : DialogControls()) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+int PageOf(Host host) {
+  return host == Host::kSettingsPage ? 0 : host == Host::kStatisticsPage ? 1 : -1;
+}
+
 }  // namespace
-
-// A page's panel: a child window of the page control in the colour of 3D light with a
-// lowered bevel. Its controls' notifications go on to the dialog.
-class Panel : public win::Window {
- public:
-  Panel(HWND parent, HWND form, int id, UINT edges) : form_(form), edges_(edges) {
-    win::WindowParams params;
-    params.class_name = L"WattDialPanel";
-    params.style = WS_CHILD | WS_CLIPSIBLINGS;
-    params.ex_style = WS_EX_CONTROLPARENT;
-    params.x = params.y = 0;
-    params.width = params.height = 10;
-    params.parent = parent;
-    Create(params);
-    ::SetWindowLongPtrW(hwnd(), GWLP_ID, id);
-  }
-
- protected:
-  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
-    if (MouseMessage(msg)) return false;
-    switch (msg) {
-      case WM_COMMAND:
-      case WM_NOTIFY:
-      case WM_CTLCOLORSTATIC:
-      case WM_CTLCOLOREDIT:
-      case WM_CTLCOLORBTN:
-        result = ::SendMessageW(form_, msg, wparam, lparam);
-        return true;
-      default:
-        return win::Window::HandleMessage(msg, wparam, lparam, result);
-    }
-  }
-  void OnPaint(HDC dc, const RECT&) override {
-    RECT rc;
-    ::GetClientRect(hwnd(), &rc);
-    ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_3DLIGHT));
-    ::DrawEdge(dc, &rc, edges_, BF_RECT);
-  }
-
- private:
-  HWND form_;
-  UINT edges_;
-};
 
 void SetSntpSetupForTesting(std::function<void(net::TIdSNTP&)> setup) {
   SntpSetup() = std::move(setup);
@@ -170,7 +81,7 @@ void SetSntpSetupForTesting(std::function<void(net::TIdSNTP&)> setup) {
 TFormSettings::TFormSettings() {
   win::WindowParams params;
   params.class_name = L"TFormSettings";
-  params.caption = L"能源耗用管理";
+  params.caption = ResourceText(WD_TEXT_CAPTION);
   // A fixed dialog frame: caption, no system menu, no caption buttons, no sizing.
   params.style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
   params.ex_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -196,41 +107,24 @@ TFormSettings::~TFormSettings() {
   win::Application::Instance().SetDialogWindow(nullptr);
   timer1_.reset();
   // The panels' windows go before the dialog's, which would otherwise destroy them.
-  panel4_.reset();
-  panel1_.reset();
+  for (auto& page : pages_) page.reset();
 }
 
 int TFormSettings::Scale(int pixels) const {
   return ::MulDiv(pixels, static_cast<int>(dpi_), 96);
 }
 
-HWND TFormSettings::Control(int id) const {
-  switch (id) {
-    case ids::kPageControl1:
-    case ids::kBitBtn1:
-    case ids::kBtnOk:
-    case ids::kBtnCancel:
-      return ::GetDlgItem(hwnd(), id);
-    case ids::kPanel4:
-      return panel4_->hwnd();
-    case ids::kPanel1:
-      return panel1_->hwnd();
-    default:
-      if (HWND c = ::GetDlgItem(panel4_->hwnd(), id)) return c;
-      return ::GetDlgItem(panel1_->hwnd(), id);
-  }
+HWND TFormSettings::HostWindow(Host host) const {
+  const int page = PageOf(host);
+  return page < 0 ? hwnd() : pages_[static_cast<size_t>(page)]->hwnd();
 }
 
-HWND TFormSettings::MakeControl(HWND parent, int id, const wchar_t* cls, const std::wstring& text,
-                                DWORD style, DWORD ex_style) {
-  HWND c = ::CreateWindowExW(ex_style, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10,
-                             10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             ::GetModuleHandleW(nullptr), nullptr);
-  if (!c) {
-    const DWORD code = ::GetLastError();
-    throw wd::OSError("Error creating window: " + win::SystemMessage(code), code);
+HWND TFormSettings::Control(int id) const {
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    if (DialogPages()[i].panel_id == id) return pages_[i]->hwnd();
   }
-  return c;
+  const ControlSpec* spec = SpecOf(id);
+  return spec ? ::GetDlgItem(HostWindow(spec->host), id) : nullptr;
 }
 
 void TFormSettings::CreateFonts() {
@@ -239,6 +133,22 @@ void TFormSettings::CreateFonts() {
   page_font_.reset(MakeFont(ChineseFace(), Scale(15)));
   stats_label_font_.reset(MakeFont(ChineseFace(), Scale(13)));
   stats_text_font_.reset(MakeFont(ChineseFace(), Scale(13), true));
+}
+
+HGDIOBJ TFormSettings::FontFor(FontRole role) const {
+  switch (role) {
+    case FontRole::kDialog:
+      return dialog_font_.get();
+    case FontRole::kPage:
+      return page_font_.get();
+    case FontRole::kStatsLabel:
+      return stats_label_font_.get();
+    case FontRole::kStatsLine:
+      return stats_text_font_.get();
+    case FontRole::kNone:
+      break;
+  }
+  return nullptr;
 }
 
 void TFormSettings::CreateControls() {
@@ -259,89 +169,56 @@ void TFormSettings::CreateControls() {
     win::Icon tab(LoadIconSized(id, image));
     if (tab) ::ImageList_AddIcon(tab_images_.get(), tab.get());
   }
-  glyph_ok_.reset(LoadIconSized(WD_ICON_GLYPH_OK, image));
-  glyph_close_.reset(LoadIconSized(WD_ICON_GLYPH_CLOSE, image));
-  glyph_cancel_.reset(LoadIconSized(WD_ICON_GLYPH_CANCEL, image));
 
-  // The tab order of the dialog is the order of creation: the page control (and the
-  // controls of its pages), btnOk, btnCancel, BitBtn1.
-  HWND tabs = MakeControl(form, ids::kPageControl1, WC_TABCONTROLW, L"",
-                          WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT);
-  ::SendMessageW(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tab_images_.get()));
-  struct Page {
-    const wchar_t* caption;
-    int image;
-  };
-  const Page pages[] = {{L"設定", 2}, {L"統計", 0}};
-  for (int i = 0; i < 2; ++i) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT | TCIF_IMAGE;
-    item.pszText = const_cast<wchar_t*>(pages[i].caption);
-    item.iImage = pages[i].image;
-    ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-  }
-
-  // Page 0. Controls that take the keyboard first, in their tab order, then the labels
-  // (below them: Label5's blanks lie under txtSetWatt).
-  panel4_ = std::make_unique<Panel>(tabs, form, ids::kPanel4, EDGE_SUNKEN);
-  HWND p4 = panel4_->hwnd();
-  const DWORD edit = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
-  MakeControl(p4, ids::kTxtSetWatt, L"EDIT", L"0", edit);
-  MakeControl(p4, ids::kTxtUnitFee, L"EDIT", L"0", edit);
-  MakeControl(p4, ids::kTxtUnitCo2, L"EDIT", L"0", edit);
-  MakeControl(p4, ids::kDateTimePicker1, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_TIMEFORMAT);
-  MakeControl(p4, ids::kChkAutoSntp, L"BUTTON", L"開機時自動校時,校時主機",
-              WS_TABSTOP | BS_AUTOCHECKBOX);
-  MakeControl(p4, ids::kTxtSntpServer, L"EDIT", L"", edit);
-  const DWORD label = SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
-  MakeControl(p4, ids::kLabel5, L"STATIC", L"電腦消耗功率" + Blanks(21) + L"W", label);
-  MakeControl(p4, ids::kLabel6, L"STATIC", L"每度電費" + Blanks(28) + L"元", label);
-  MakeControl(p4, ids::kLabel7, L"STATIC", L"電力排放係數" + Blanks(20) + L"公斤二氧化碳/度",
-              label);
-  MakeControl(p4, ids::kBevel1, L"STATIC", L"", SS_ETCHEDHORZ);
-  MakeControl(p4, ids::kLabel8, L"STATIC", L"提醒下班關機時間設定", label);
-  MakeControl(p4, ids::kBevel2, L"STATIC", L"", SS_ETCHEDHORZ);
-  HWND fails = MakeControl(p4, ids::kLblSntpFails, L"STATIC", L"網路校時失敗", label);
-  ::ShowWindow(fails, SW_HIDE);
-  MakeControl(p4, ids::kLblTimeZone, L"STATIC", L"時區", label);
-
-  // Page 1.
-  panel1_ = std::make_unique<Panel>(tabs, form, ids::kPanel1, BDR_SUNKENOUTER);
-  HWND p1 = panel1_->hwnd();
-  MakeControl(p1, ids::kBtnReset, L"BUTTON", L"統計歸零", WS_TABSTOP | BS_PUSHBUTTON);
-  const DWORD line = SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_SUNKEN | WS_CLIPSIBLINGS;
-  for (int id : {ids::kTxtToday, ids::kTxtThisWeek, ids::kTxtThisMonth, ids::kTxtThisYear})
-    MakeControl(p1, id, L"STATIC", L"  ", line);
-  MakeControl(p1, ids::kLabel1, L"STATIC", L"今天累計能源耗用", label);
-  MakeControl(p1, ids::kLabel4, L"STATIC", L"本週累計能源耗用", label);
-  MakeControl(p1, ids::kLabel2, L"STATIC", L"本月累計能源耗用", label);
-  MakeControl(p1, ids::kLabel3, L"STATIC", L"今年累計能源耗用", label);
-  // Last, so it lies below the texts it frames.
-  MakeControl(p1, ids::kGroupBox1, L"BUTTON", L"能源耗用統計", BS_GROUPBOX | WS_CLIPSIBLINGS);
-
-  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-  MakeControl(form, ids::kBtnOk, L"BUTTON", L"關閉", button);
-  MakeControl(form, ids::kBtnCancel, L"BUTTON", L"取消", button);
-  MakeControl(form, ids::kBitBtn1, L"BUTTON", L"確定", WS_TABSTOP | BS_DEFPUSHBUTTON);
-  for (auto [id, glyph] :
-       {std::pair{ids::kBitBtn1, glyph_ok_.get()}, std::pair{ids::kBtnOk, glyph_close_.get()},
-        std::pair{ids::kBtnCancel, glyph_cancel_.get()}}) {
-    if (glyph)
-      ::SendMessageW(Control(id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+  // In the table's order, which is the tab order; each page's panel comes with its
+  // first control.
+  for (const ControlSpec& spec : DialogControls()) {
+    const int page = PageOf(spec.host);
+    if (page >= 0 && !pages_[static_cast<size_t>(page)]) {
+      const PageSpec& p = DialogPages()[static_cast<size_t>(page)];
+      pages_[static_cast<size_t>(page)] =
+          std::make_unique<Panel>(Control(ids::kPageControl1), form, p.panel_id, p.edges);
+    }
+    HWND c = ::CreateWindowExW(spec.ex_style, spec.window_class, ResourceText(spec.text).c_str(),
+                               WS_CHILD | (spec.hidden ? 0 : WS_VISIBLE) | spec.style, 0, 0, 10, 10,
+                               HostWindow(spec.host),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                               ::GetModuleHandleW(nullptr), nullptr);
+    if (!c) {
+      const DWORD code = ::GetLastError();
+      throw wd::OSError("Error creating window: " + win::SystemMessage(code), code);
+    }
+    if (spec.glyph) {
+      glyphs_.emplace_back(LoadIconSized(spec.glyph, image));
+      if (glyphs_.back())
+        ::SendMessageW(c, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyphs_.back().get()));
+    }
+    if (spec.id == ids::kPageControl1) {
+      ::SendMessageW(c, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tab_images_.get()));
+      int i = 0;
+      for (const PageSpec& p : DialogPages()) {
+        std::wstring caption = ResourceText(p.caption);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = caption.data();
+        item.iImage = p.image;
+        ::SendMessageW(c, TCM_INSERTITEMW, i++, reinterpret_cast<LPARAM>(&item));
+      }
+    }
   }
   PageControl1Change();
 }
 
-void TFormSettings::Place(int id, int x, int y, int w, int h) {
-  ::SetWindowPos(Control(id), nullptr, Scale(x), Scale(y), Scale(w), Scale(h),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TFormSettings::PlaceAutoSized(int id, int x, int y, int wrap_width) {
-  // A label as wide and high as its text on one line. With `wrap_width` it is that wide
+void TFormSettings::Place(const ControlSpec& spec) {
+  HWND c = Control(spec.id);
+  if (spec.w != 0) {
+    ::SetWindowPos(c, nullptr, Scale(spec.x), Scale(spec.y), Scale(spec.w), Scale(spec.h),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  // A label as wide and high as its text on one line. With a wrap width it is that wide
   // and wraps; a text that the Chinese face of this system sets wider than the face the
   // layout was made for keeps its one line rather than breaking inside a word.
-  HWND c = Control(id);
   const std::wstring text = win::Widen(TextOf(c));
   win::WindowDc dc(c);
   win::SelectGuard font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(c, WM_GETFONT, 0, 0)));
@@ -349,32 +226,24 @@ void TFormSettings::PlaceAutoSized(int id, int x, int y, int wrap_width) {
   ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &line,
               DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
   int width = line.right, height = line.bottom;
-  if (wrap_width && line.right <= Scale(wrap_width)) {
-    RECT wrapped{0, 0, Scale(wrap_width), 0};
+  if (spec.wrap && line.right <= Scale(spec.wrap)) {
+    RECT wrapped{0, 0, Scale(spec.wrap), 0};
     ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &wrapped,
                 DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
-    width = Scale(wrap_width);
+    width = Scale(spec.wrap);
     height = wrapped.bottom;
   }
-  ::SetWindowPos(c, nullptr, Scale(x), Scale(y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(c, nullptr, Scale(spec.x), Scale(spec.y), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormSettings::LayOut() {
   HWND form = hwnd();
   // Fonts first: the labels size themselves to their text.
-  auto set_font = [](HWND c, const win::GdiObject& font) {
-    ::SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-  };
-  for (int id : {ids::kBitBtn1, ids::kBtnOk, ids::kBtnCancel}) set_font(Control(id), dialog_font_);
-  for (int id : {ids::kPageControl1, ids::kLabel5, ids::kTxtSetWatt, ids::kLabel6, ids::kTxtUnitFee,
-                 ids::kLabel7, ids::kTxtUnitCo2, ids::kLabel8, ids::kDateTimePicker1,
-                 ids::kChkAutoSntp, ids::kTxtSntpServer, ids::kLblSntpFails, ids::kLblTimeZone,
-                 ids::kGroupBox1, ids::kBtnReset})
-    set_font(Control(id), page_font_);
-  for (int id : {ids::kLabel1, ids::kLabel4, ids::kLabel2, ids::kLabel3})
-    set_font(Control(id), stats_label_font_);
-  for (int id : {ids::kTxtToday, ids::kTxtThisWeek, ids::kTxtThisMonth, ids::kTxtThisYear})
-    set_font(Control(id), stats_text_font_);
+  for (const ControlSpec& spec : DialogControls()) {
+    if (HGDIOBJ font = FontFor(spec.font))
+      ::SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
 
   // The window: its client area at the centre of the screen.
   const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_STYLE));
@@ -385,49 +254,19 @@ void TFormSettings::LayOut() {
   ::SetWindowPos(form, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                  (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  Place(ids::kPageControl1, 0, 0, kClientWidth, kPageControlHeight);
-  Place(ids::kBitBtn1, 360, 288, 75, 25);
-  Place(ids::kBtnOk, 440, 288, 75, 25);
-  Place(ids::kBtnCancel, 520, 288, 75, 25);
-
-  // Each panel fills its page (the page control's display area).
+  // The page control first: each panel fills its display area.
+  const std::span<const ControlSpec> controls = DialogControls();
+  Place(controls.front());
   HWND tabs = Control(ids::kPageControl1);
-  RECT page;
-  ::GetClientRect(tabs, &page);
-  ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-  ::SetWindowPos(panel4_->hwnd(), nullptr, page.left, page.top, page.right - page.left,
-                 page.bottom - page.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  ::SetWindowPos(panel1_->hwnd(), nullptr, page.left, page.top, page.right - page.left, Scale(329),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-
-  PlaceAutoSized(ids::kLabel5, 10, 10);
-  Place(ids::kTxtSetWatt, 106, 6, 71, 23);
-  PlaceAutoSized(ids::kLabel6, 10, 38);
-  Place(ids::kTxtUnitFee, 106, 34, 71, 23);
-  PlaceAutoSized(ids::kLabel7, 10, 70, 335);
-  Place(ids::kTxtUnitCo2, 106, 66, 71, 23);
-  Place(ids::kBevel1, 16, 96, 601, 2);
-  PlaceAutoSized(ids::kLabel8, 10, 106);
-  Place(ids::kDateTimePicker1, 218, 102, 121, 23);
-  Place(ids::kBevel2, 16, 140, 601, 2);
-  Place(ids::kChkAutoSntp, 16, 160, 201, 17);
-  Place(ids::kTxtSntpServer, 218, 154, 199, 23);
-  PlaceAutoSized(ids::kLblSntpFails, 432, 160);
-  PlaceAutoSized(ids::kLblTimeZone, 24, 200);
-
-  // Page 1: the group box at 8, 8 and its contents placed relative to it.
-  Place(ids::kGroupBox1, 8, 8, 617, 209);
-  const struct {
-    int label, text, top;
-  } lines[] = {{ids::kLabel1, ids::kTxtToday, 30},
-               {ids::kLabel4, ids::kTxtThisWeek, 76},
-               {ids::kLabel2, ids::kTxtThisMonth, 123},
-               {ids::kLabel3, ids::kTxtThisYear, 170}};
-  for (const auto& l : lines) {
-    PlaceAutoSized(l.label, 8 + 10, 8 + l.top);
-    Place(l.text, 8 + 136, 8 + l.top, 473, 20);
+  RECT area;
+  ::GetClientRect(tabs, &area);
+  ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    const int height = DialogPages()[i].height;
+    ::SetWindowPos(pages_[i]->hwnd(), nullptr, area.left, area.top, area.right - area.left,
+                   height ? Scale(height) : area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  Place(ids::kBtnReset, 8, 224, 75, 25);
+  for (const ControlSpec& spec : controls.subspan(1)) Place(spec);
   ::InvalidateRect(form, nullptr, TRUE);
 }
 
@@ -437,14 +276,11 @@ void TFormSettings::FormCreate() {
   try {
     SettingsFile file(SettingsFilePath());
     SetText(Control(ids::kTxtSetWatt),
-            FloatToText(file.ReadFloat(kParameters, "Watts", kDefaultWatts), fs));
-    SetText(Control(ids::kTxtUnitFee),
-            FloatToText(file.ReadFloat(kParameters, "UnitFee", kDefaultUnitFee), fs));
-    SetText(Control(ids::kTxtUnitCo2),
-            FloatToText(file.ReadFloat(kParameters, "UnitCo2", kDefaultUnitCo2), fs));
+            FloatToText(file.Read(keys::kWatts, keys::kDialogWatts), fs));
+    SetText(Control(ids::kTxtUnitFee), FloatToText(file.Read(keys::kUnitFee), fs));
+    SetText(Control(ids::kTxtUnitCo2), FloatToText(file.Read(keys::kUnitCo2), fs));
     // The picker keeps its date and takes the time of day.
-    const CalendarTime alarm =
-        DecodeDateTime(file.ReadTime(kParameters, "AlarmTime", kDefaultAlarmTime));
+    const CalendarTime alarm = DecodeDateTime(file.Read(keys::kAlarmTime));
     SYSTEMTIME st{};
     ::SendMessageW(Control(ids::kDateTimePicker1), DTM_GETSYSTEMTIME, 0,
                    reinterpret_cast<LPARAM>(&st));
@@ -456,11 +292,11 @@ void TFormSettings::FormCreate() {
                    reinterpret_cast<LPARAM>(&st));
     record_ = ReadHistory(file);
     ::SendMessageW(Control(ids::kChkAutoSntp), BM_SETCHECK,
-                   file.ReadFlag(kParameters, "AutoSNTP", true) ? BST_CHECKED : BST_UNCHECKED, 0);
-    SetText(Control(ids::kTxtSntpServer), file.ReadText(kParameters, "SNTPServer", kDefaultServer));
+                   file.Read(keys::kAutoSntp) ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetText(Control(ids::kTxtSntpServer), file.Read(keys::kSntpServer));
     // A stored InitMax asks for the maximised state, which a fixed dialog frame does not
     // keep: the dialog opens at normal size whatever it says.
-    (void)file.ReadFlag("Form", "InitMax", false);
+    (void)file.Read(keys::kInitMax);
   } catch (...) {
     failed = std::current_exception();
   }
@@ -530,37 +366,38 @@ void TFormSettings::FormClose() {
   // written on every close, so no running time is lost.
   const bool save_settings = !cancelling_;
   if (save_settings) {
-    file.WriteFlag(kParameters, "AutoSNTP",
-                   ::SendMessageW(Control(ids::kChkAutoSntp), BM_GETCHECK, 0, 0) == BST_CHECKED);
-    file.WriteText(kParameters, "SNTPServer", TextOf(Control(ids::kTxtSntpServer)));
+    file.Write(keys::kAutoSntp,
+               ::SendMessageW(Control(ids::kChkAutoSntp), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    file.Write(keys::kSntpServer, TextOf(Control(ids::kTxtSntpServer)));
   }
-  file.WriteFlag("Form", "InitMax", ::IsZoomed(hwnd()) != FALSE);
+  file.Write(keys::kInitMax, ::IsZoomed(hwnd()) != FALSE);
   if (save_settings) {
-    file.WriteFloat(kParameters, "Watts", TextToFloat(TextOf(Control(ids::kTxtSetWatt)), fs));
-    file.WriteFloat(kParameters, "UnitFee", TextToFloat(TextOf(Control(ids::kTxtUnitFee)), fs));
-    file.WriteFloat(kParameters, "UnitCo2", TextToFloat(TextOf(Control(ids::kTxtUnitCo2)), fs));
+    file.Write(keys::kWatts, TextToFloat(TextOf(Control(ids::kTxtSetWatt)), fs));
+    file.Write(keys::kUnitFee, TextToFloat(TextOf(Control(ids::kTxtUnitFee)), fs));
+    file.Write(keys::kUnitCo2, TextToFloat(TextOf(Control(ids::kTxtUnitCo2)), fs));
     SYSTEMTIME st{};
     ::SendMessageW(Control(ids::kDateTimePicker1), DTM_GETSYSTEMTIME, 0,
                    reinterpret_cast<LPARAM>(&st));
-    file.WriteTime(kParameters, "AlarmTime", EncodeTime(st.wHour, st.wMinute, st.wSecond, 0));
+    file.Write(keys::kAlarmTime, EncodeTime(st.wHour, st.wMinute, st.wSecond, 0));
   }
   WriteHistory(file, record_);
-  if (new_from_date_) file.WriteDate(kParameters, "FromDate", *new_from_date_);
+  if (new_from_date_) file.Write(keys::kFromDate, *new_from_date_);
 }
 
 void TFormSettings::ResetHistory() {
   const HistoryRecord reset = ResetRecord(MomentNow(ReadUptime()));
   SettingsFile file(SettingsFilePath());
   WriteHistory(file, reset);
-  file.WriteDate(kParameters, "FromDate", LocalNow());
+  file.Write(keys::kFromDate, LocalNow());
   // A close before the next tick writes these zeros, not the totals from before.
   record_ = reset;
   new_from_date_.reset();
 }
 
 void TFormSettings::btnResetClick() {
-  const int answer = win::Application::Instance().ShowMessage(
-      kResetQuestion, L"Confirm", MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
+  const int answer =
+      win::Application::Instance().ShowMessage(ResourceText(WD_TEXT_RESET_QUESTION), L"Confirm",
+                                               MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
   if (answer != IDOK) return;
   ResetHistory();
   ResetRecordFile();
@@ -596,12 +433,13 @@ void TFormSettings::SetActivePage(int page) {
 }
 
 HWND TFormSettings::NextTabStop(HWND from, bool backwards) const {
-  std::vector<HWND> order{Control(ids::kPageControl1)};
-  const std::vector<int> page0 = {ids::kTxtSetWatt,      ids::kTxtUnitFee,  ids::kTxtUnitCo2,
-                                  ids::kDateTimePicker1, ids::kChkAutoSntp, ids::kTxtSntpServer};
-  const std::vector<int> page1 = {ids::kBtnReset};
-  for (int id : ActivePage() == 0 ? page0 : page1) order.push_back(Control(id));
-  for (int id : {ids::kBtnOk, ids::kBtnCancel, ids::kBitBtn1}) order.push_back(Control(id));
+  // The table's tab stops on the form and on the page shown, in the table's order.
+  std::vector<HWND> order;
+  const int shown = ActivePage();
+  for (const ControlSpec& spec : DialogControls()) {
+    const int page = PageOf(spec.host);
+    if ((spec.style & WS_TABSTOP) && (page < 0 || page == shown)) order.push_back(Control(spec.id));
+  }
   const int n = static_cast<int>(order.size());
   int at = -1;
   for (int i = 0; i < n; ++i) {
@@ -628,10 +466,12 @@ bool TFormSettings::PreTranslateMessage(const MSG& msg) {
 }
 
 void TFormSettings::PageControl1Change() {
-  const int page = ActivePage();
-  ::ShowWindow(panel4_->hwnd(), page == 0 ? SW_SHOW : SW_HIDE);
-  ::ShowWindow(panel1_->hwnd(), page == 1 ? SW_SHOW : SW_HIDE);
-  ::ShowWindow(Control(ids::kBitBtn1), page == 0 ? SW_SHOW : SW_HIDE);
+  const int shown = ActivePage();
+  for (size_t i = 0; i < pages_.size(); ++i)
+    ::ShowWindow(pages_[i]->hwnd(), static_cast<int>(i) == shown ? SW_SHOW : SW_HIDE);
+  for (const ControlSpec& spec : DialogControls()) {
+    if (spec.with_settings) ::ShowWindow(Control(spec.id), shown == 0 ? SW_SHOW : SW_HIDE);
+  }
 }
 
 void TFormSettings::OnCommand(int id, int code) {
@@ -654,13 +494,14 @@ void TFormSettings::OnCommand(int id, int code) {
 }
 
 LRESULT TFormSettings::OnControlColour(HDC dc, HWND control) {
-  const int id = ::GetDlgCtrlID(control);
-  if (id >= ids::kTxtToday && id <= ids::kTxtThisYear) {
+  const ControlSpec* spec = SpecOf(::GetDlgCtrlID(control));
+  const Look look = spec ? spec->look : Look::kNormal;
+  if (look == Look::kStatsLine) {
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::SetBkColor(dc, ::GetSysColor(COLOR_SCROLLBAR));
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_SCROLLBAR));
   }
-  ::SetTextColor(dc, id == ids::kLblSntpFails ? RGB(255, 0, 0) : ::GetSysColor(COLOR_WINDOWTEXT));
+  ::SetTextColor(dc, look == Look::kWarning ? RGB(255, 0, 0) : ::GetSysColor(COLOR_WINDOWTEXT));
   ::SetBkColor(dc, ::GetSysColor(COLOR_3DLIGHT));
   return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_3DLIGHT));
 }

@@ -8,14 +8,17 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 #include <optional>
 #include <string>
 
 #include "net/sntp.h"
 #include "platform/handles.h"
 #include "platform/window.h"
+#include "settings/dialog_table.h"
 #include "settings/history.h"
 
 namespace wd::settings {
@@ -65,10 +68,9 @@ class TFormSettings : public win::Window {
   void CreateFonts();
   void LayOut();
   int Scale(int pixels) const;
-  HWND MakeControl(HWND parent, int id, const wchar_t* cls, const std::wstring& text, DWORD style,
-                   DWORD ex_style = 0);
-  void Place(int id, int x, int y, int w, int h);
-  void PlaceAutoSized(int id, int x, int y, int wrap_width = 0);
+  HWND HostWindow(Host host) const;
+  HGDIOBJ FontFor(FontRole role) const;
+  void Place(const ControlSpec& spec);
   void OnCommand(int id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
   CountingMoment MomentNow(const UptimeReading& uptime) const;
@@ -76,8 +78,9 @@ class TFormSettings : public win::Window {
   UINT dpi_ = 96;
   win::GdiObject dialog_font_, page_font_, stats_label_font_, stats_text_font_;
   win::ImageList tab_images_;
-  win::Icon icon_big_, icon_small_, glyph_ok_, glyph_close_, glyph_cancel_;
-  std::unique_ptr<Panel> panel4_, panel1_;
+  win::Icon icon_big_, icon_small_;
+  std::vector<win::Icon> glyphs_;
+  std::array<std::unique_ptr<Panel>, 2> pages_;
   std::unique_ptr<net::TIdSNTP> id_sntp1_;
   std::unique_ptr<win::Timer> timer1_;
   HistoryRecord record_;

@@ -35,7 +35,9 @@ open_at() {
     echo "$code" >"$work/exit_code"
   ) &
   saver_pid=$!
+  local shown=$SECONDS
   drv wait-dialog 30 >/dev/null || fail "the dialog did not show at $1"
+  echo "dialog at $1: shown after $((SECONDS - shown)) s"
 }
 # close_after SECONDS: a few ticks of the statistics, then "確定".
 close_after() {
@@ -53,15 +55,16 @@ printf '[Parameters]\r\nAutoSNTP=0\r\n' >"$ini"
 open_at "2026-12-09 10:00:00"
 close_after 1.5
 year1=$(ini_value ThisYear)
-case "$(ini_value LastCounted)" in "2026-12-09 10:00:0"*) ;; *) fail "LastCounted $(ini_value LastCounted)" ;; esac
-at_most "Today after the first counting" "$(ini_value Today)" 10.01
+echo "first counting: ThisYear $year1, Today $(ini_value Today)"
+case "$(ini_value LastCounted)" in "2026-12-09 10:0"*) ;; *) fail "LastCounted $(ini_value LastCounted)" ;; esac
+at_most "Today after the first counting" "$(ini_value Today)" 10.02
 at_most "the period counted (this machine must have run 6 minutes)" 0.1 "$year1"
 
 # The clock 5 minutes on: the same period, only the seconds that ran since.
 open_at "2026-12-09 10:05:00"
 close_after 1.5
 year2=$(ini_value ThisYear)
-grew_by_at_most "ThisYear after a clock step of 5 minutes" "$year1" "$year2" 0.01
+grew_by_at_most "ThisYear after a clock step of 5 minutes" "$year1" "$year2" 0.02
 
 # A dead battery's clock in 2000: it adds its seconds, starts nothing afresh, and the
 # last counting stays where it was.
@@ -70,7 +73,7 @@ from=$(ini_value FromDate)
 open_at "2000-01-01 00:00:00"
 close_after 1.5
 year3=$(ini_value ThisYear)
-grew_by_at_most "ThisYear under a clock in 2000" "$year2" "$year3" 0.01
+grew_by_at_most "ThisYear under a clock in 2000" "$year2" "$year3" 0.02
 at_most "ThisYear kept under a clock in 2000" "$year2" "$year3"
 expect "LastCounted under a clock in 2000" "$(ini_value LastCounted)" "$last"
 expect "FromDate under a clock in 2000" "$(ini_value FromDate)" "$from"
@@ -78,15 +81,15 @@ expect "FromDate under a clock in 2000" "$(ini_value FromDate)" "$from"
 # The clock right again: still the same period.
 open_at "2026-12-09 10:20:00"
 close_after 1.5
-grew_by_at_most "ThisYear with the clock right again" "$year3" "$(ini_value ThisYear)" 0.01
+grew_by_at_most "ThisYear with the clock right again" "$year3" "$(ini_value ThisYear)" 0.02
 
 # Over New Year's midnight with the dialog open: the new year holds only what ran in
 # it, and counts from 1 January.
-open_at "2026-12-31 23:59:56"
-close_after 7
-for key in Today ThisMonth ThisYear; do at_most "$key just after New Year" "$(ini_value $key)" 0.01; done
+open_at "2026-12-31 23:59:45"
+close_after 20
+for key in Today ThisMonth ThisYear; do at_most "$key just after New Year" "$(ini_value $key)" 0.02; done
 expect "FromDate in the new year" "$(ini_value FromDate)" "2027/1/1"
-case "$(ini_value LastCounted)" in "2027-01-01 00:00:0"*) ;; *) fail "LastCounted $(ini_value LastCounted)" ;; esac
+case "$(ini_value LastCounted)" in "2027-01-01 00:0"*) ;; *) fail "LastCounted $(ini_value LastCounted)" ;; esac
 
 # The saver a year later: it shows that year's figures without writing anything.
 before=$(md5sum <"$ini")

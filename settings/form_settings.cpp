@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "resources/resource_ids.h"
 #include "settings/control_ids.h"
+#include "settings/control_text.h"
 #include "settings/dialog_fonts.h"
 #include "settings/dialog_texts.h"
 #include "settings/panel.h"
@@ -29,36 +30,9 @@ std::function<void(net::TIdSNTP&)>& SntpSetup() {
   return setup;
 }
 
-std::string TextOf(HWND control) {
-  const int length = ::GetWindowTextLengthW(control);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(control, text.data(), length + 1)));
-  return win::Narrow(text);
-}
-
-void SetText(HWND control, const std::string& text) {
-  ::SetWindowTextW(control, win::Widen(text).c_str());
-}
-
-// The user's first day of the week, 0 = Sunday (the locale counts 0 = Monday).
-int FirstDayOfWeek() {
-  wchar_t value[4] = {};
-  if (!::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, value, 4)) return 1;
-  const int monday_based = value[0] - L'0';
-  return monday_based >= 0 && monday_based <= 6 ? (monday_based + 1) % 7 : 1;
-}
-
 HICON LoadIconSized(int id, int size) {
   return static_cast<HICON>(
       ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-}
-
-// A string resource of the program; empty when it has none.
-std::wstring ResourceText(int id) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id),
-                                   reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
 const ControlSpec* SpecOf(int id) {
@@ -268,159 +242,6 @@ void TFormSettings::LayOut() {
   }
   for (const ControlSpec& spec : controls.subspan(1)) Place(spec);
   ::InvalidateRect(form, nullptr, TRUE);
-}
-
-void TFormSettings::FormCreate() {
-  const FormatSettings& fs = CurrentFormatSettings();
-  std::exception_ptr failed;
-  try {
-    SettingsFile file(SettingsFilePath());
-    SetText(Control(ids::kTxtSetWatt),
-            FloatToText(file.Read(keys::kWatts, keys::kDialogWatts), fs));
-    SetText(Control(ids::kTxtUnitFee), FloatToText(file.Read(keys::kUnitFee), fs));
-    SetText(Control(ids::kTxtUnitCo2), FloatToText(file.Read(keys::kUnitCo2), fs));
-    // The picker keeps its date and takes the time of day.
-    const CalendarTime alarm = DecodeDateTime(file.Read(keys::kAlarmTime));
-    SYSTEMTIME st{};
-    ::SendMessageW(Control(ids::kDateTimePicker1), DTM_GETSYSTEMTIME, 0,
-                   reinterpret_cast<LPARAM>(&st));
-    st.wHour = static_cast<WORD>(alarm.hour);
-    st.wMinute = static_cast<WORD>(alarm.minute);
-    st.wSecond = static_cast<WORD>(alarm.second);
-    st.wMilliseconds = 0;
-    ::SendMessageW(Control(ids::kDateTimePicker1), DTM_SETSYSTEMTIME, GDT_VALID,
-                   reinterpret_cast<LPARAM>(&st));
-    record_ = ReadHistory(file);
-    ::SendMessageW(Control(ids::kChkAutoSntp), BM_SETCHECK,
-                   file.Read(keys::kAutoSntp) ? BST_CHECKED : BST_UNCHECKED, 0);
-    SetText(Control(ids::kTxtSntpServer), file.Read(keys::kSntpServer));
-    // A stored InitMax asks for the maximised state, which a fixed dialog frame does not
-    // keep: the dialog opens at normal size whatever it says.
-    (void)file.Read(keys::kInitMax);
-  } catch (...) {
-    failed = std::current_exception();
-  }
-  SyncTimeIfEnabled();
-  if (failed) std::rethrow_exception(failed);
-
-  TIME_ZONE_INFORMATION tz{};
-  ::GetTimeZoneInformation(&tz);
-  const std::wstring name(tz.StandardName, ::wcsnlen(tz.StandardName, 32));
-  SetText(Control(ids::kLblTimeZone), TimeZoneText(win::Narrow(name), tz.Bias));
-}
-
-void TFormSettings::SyncTimeIfEnabled() {
-  if (::SendMessageW(Control(ids::kChkAutoSntp), BM_GETCHECK, 0, 0) != BST_CHECKED) return;
-  const std::string host = TextOf(Control(ids::kTxtSntpServer));
-  if (host.empty()) return;
-  id_sntp1_->SetHost(host);
-  try {
-    const bool synchronised = id_sntp1_->SynchronizeClock();
-    ::ShowWindow(Control(ids::kLblSntpFails), synchronised ? SW_HIDE : SW_SHOW);
-    // The clock moved by the offset: the start of this running period moves with it.
-    if (synchronised) ShiftForClockChange(record_, id_sntp1_->ClockOffset());
-  } catch (...) {
-    // A failed synchronisation never troubles the user beyond the label.
-  }
-}
-
-CountingMoment TFormSettings::MomentNow(const UptimeReading& uptime) const {
-  CountingMoment m;
-  m.local_now = LocalNow();
-  m.utc_now = UtcNow();
-  m.uptime = uptime;
-  m.first_day_of_week = FirstDayOfWeek();
-  return m;
-}
-
-void TFormSettings::Timer1Timer() {
-  const UptimeReading reading = ReadUptime();
-  const std::int64_t uptime = reading.running_ms;
-  const FormatSettings& fs = CurrentFormatSettings();
-  // The record loaded when the dialog opened (and moved with its own clock correction)
-  // counts on: each tick adds what ran since the one before.
-  const Counted counted = CountHistory(record_, MomentNow(reading));
-  record_ = counted.record;
-  if (counted.new_from_date) new_from_date_ = counted.new_from_date;
-
-  const HistoryTotals& t = record_.totals;
-  const struct {
-    int id;
-    double total;
-    HoursMinutes time;
-  } lines[] = {{ids::kTxtToday, t.today, TodayHoursMinutes(t.today, uptime)},
-               {ids::kTxtThisWeek, t.this_week, TotalHoursMinutes(t.this_week)},
-               {ids::kTxtThisMonth, t.this_month, TotalHoursMinutes(t.this_month)},
-               {ids::kTxtThisYear, t.this_year, TotalHoursMinutes(t.this_year)}};
-  for (const auto& line : lines) {
-    const LineFigures figures{HoursToKwh(line.total), HoursToFee(line.total),
-                              HoursToCo2(line.total)};
-    SetText(Control(line.id), StatisticsLine(line.time, figures, fs));
-  }
-}
-
-void TFormSettings::FormClose() {
-  const FormatSettings& fs = CurrentFormatSettings();
-  SettingsFile file(SettingsFilePath());
-  // "取消" keeps the stored settings; the counted time and the window state are
-  // written on every close, so no running time is lost.
-  const bool save_settings = !cancelling_;
-  if (save_settings) {
-    file.Write(keys::kAutoSntp,
-               ::SendMessageW(Control(ids::kChkAutoSntp), BM_GETCHECK, 0, 0) == BST_CHECKED);
-    file.Write(keys::kSntpServer, TextOf(Control(ids::kTxtSntpServer)));
-  }
-  file.Write(keys::kInitMax, ::IsZoomed(hwnd()) != FALSE);
-  if (save_settings) {
-    file.Write(keys::kWatts, TextToFloat(TextOf(Control(ids::kTxtSetWatt)), fs));
-    file.Write(keys::kUnitFee, TextToFloat(TextOf(Control(ids::kTxtUnitFee)), fs));
-    file.Write(keys::kUnitCo2, TextToFloat(TextOf(Control(ids::kTxtUnitCo2)), fs));
-    SYSTEMTIME st{};
-    ::SendMessageW(Control(ids::kDateTimePicker1), DTM_GETSYSTEMTIME, 0,
-                   reinterpret_cast<LPARAM>(&st));
-    file.Write(keys::kAlarmTime, EncodeTime(st.wHour, st.wMinute, st.wSecond, 0));
-  }
-  WriteHistory(file, record_);
-  if (new_from_date_) file.Write(keys::kFromDate, *new_from_date_);
-}
-
-void TFormSettings::ResetHistory() {
-  const HistoryRecord reset = ResetRecord(MomentNow(ReadUptime()));
-  SettingsFile file(SettingsFilePath());
-  WriteHistory(file, reset);
-  file.Write(keys::kFromDate, LocalNow());
-  // A close before the next tick writes these zeros, not the totals from before.
-  record_ = reset;
-  new_from_date_.reset();
-}
-
-void TFormSettings::btnResetClick() {
-  const int answer =
-      win::Application::Instance().ShowMessage(ResourceText(WD_TEXT_RESET_QUESTION), L"Confirm",
-                                               MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
-  if (answer != IDOK) return;
-  ResetHistory();
-  ResetRecordFile();
-}
-
-void TFormSettings::btnOkClick() {
-  Close();
-}
-
-void TFormSettings::btnCancelClick() {
-  cancelling_ = true;
-  Close();
-}
-
-void TFormSettings::OnClose() {
-  try {
-    FormClose();
-  } catch (...) {
-    cancelling_ = false;
-    throw;  // shown by the application; the dialog stays open
-  }
-  cancelling_ = false;
-  win::Window::OnClose();
 }
 
 int TFormSettings::ActivePage() const {

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "platform/application.h"
 #include "platform/text.h"
 #include "settings/control_ids.h"
+#include "settings/control_text.h"
+#include "settings/dialog_table.h"
 #include "tests/energy/test_support.h"
 #include "tests/net/fake_ntp_server.h"
 
@@ -160,6 +163,31 @@ TEST_F(FormSettingsTest, OpensWithDefaultsAndTheLayoutAt96Dpi) {
   }
   // "W" shows to the right of the watts box.
   EXPECT_GT(RectIn(form.Control(ids::kLabel5), form.Control(ids::kPanel4)).right, 177);
+}
+
+// Every control of the table is made on its page with its text from the resources, and
+// no two share an id.
+TEST_F(FormSettingsTest, EveryControlOfTheTableIsMadeOnItsPageWithItsText) {
+  test::WriteBytes(SettingsFilePath(), "[Parameters]\r\nAutoSNTP=0\r\n");
+  TFormSettings form;
+  std::vector<int> seen;
+  for (const ControlSpec& spec : DialogControls()) {
+    SCOPED_TRACE(spec.id);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), spec.id), 0);
+    seen.push_back(spec.id);
+    HWND c = form.Control(spec.id);
+    ASSERT_NE(c, nullptr);
+    const int host = spec.host == Host::kSettingsPage     ? ids::kPanel4
+                     : spec.host == Host::kStatisticsPage ? ids::kPanel1
+                                                          : 0;
+    EXPECT_EQ(::GetParent(c), host ? form.Control(host) : form.hwnd());
+    if (spec.text != 0 && spec.id != ids::kLblTimeZone) {
+      EXPECT_FALSE(ResourceText(spec.text).empty());
+      EXPECT_EQ(win::Widen(Text(c)), ResourceText(spec.text));
+    }
+    EXPECT_EQ((::GetWindowLongPtrW(c, GWL_STYLE) & WS_TABSTOP) != 0,
+              (spec.style & WS_TABSTOP) != 0);
+  }
 }
 
 TEST_F(FormSettingsTest, PagesKeyboardOrderAndTheDefaultButton) {

@@ -133,34 +133,62 @@ TEST_F(FormSettingsTest, OpensWithDefaultsAndTheLayoutAt96Dpi) {
   ::GetWindowRect(form.hwnd(), &window);
   EXPECT_NEAR((window.left + window.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
 
-  struct Place {
-    int id, parent;
-    RECT r;
+  // The layout as a user sees it: each box on its label's row, to the right of where
+  // the label starts; nothing that takes the keyboard overlaps anything else that does;
+  // everything inside its page; the statistics lines in order inside their frame; the
+  // buttons below the pages, 確定, 關閉, 取消 from left to right.
+  auto rect = [&](int id) {
+    HWND c = form.Control(id);
+    return RectIn(c, ::GetParent(c));
   };
-  const Place places[] = {
-      {ids::kTxtSetWatt, ids::kPanel4, {106, 6, 177, 29}},
-      {ids::kTxtUnitFee, ids::kPanel4, {106, 34, 177, 57}},
-      {ids::kTxtUnitCo2, ids::kPanel4, {106, 66, 177, 89}},
-      {ids::kDateTimePicker1, ids::kPanel4, {218, 102, 339, 125}},
-      {ids::kChkAutoSntp, ids::kPanel4, {16, 160, 217, 177}},
-      {ids::kTxtSntpServer, ids::kPanel4, {218, 154, 417, 177}},
-      {ids::kTxtToday, ids::kPanel1, {144, 38, 617, 58}},
-      {ids::kTxtThisYear, ids::kPanel1, {144, 178, 617, 198}},
-      {ids::kBtnReset, ids::kPanel1, {8, 224, 83, 249}},
-      {ids::kBitBtn1, 0, {360, 288, 435, 313}},
-      {ids::kBtnOk, 0, {440, 288, 515, 313}},
-      {ids::kBtnCancel, 0, {520, 288, 595, 313}},
-      {ids::kPageControl1, 0, {0, 0, 634, 281}},
-  };
-  for (const Place& p : places) {
-    SCOPED_TRACE(p.id);
-    HWND parent = p.parent ? form.Control(p.parent) : form.hwnd();
-    const RECT r = RectIn(form.Control(p.id), parent);
-    EXPECT_EQ(r.left, p.r.left);
-    EXPECT_EQ(r.top, p.r.top);
-    EXPECT_EQ(r.right, p.r.right);
-    EXPECT_EQ(r.bottom, p.r.bottom);
+  auto same_row = [](const RECT& a, const RECT& b) { return a.top < b.bottom && b.top < a.bottom; };
+  const struct {
+    int label, box;
+  } rows[] = {{ids::kLabel5, ids::kTxtSetWatt},         {ids::kLabel6, ids::kTxtUnitFee},
+              {ids::kLabel7, ids::kTxtUnitCo2},         {ids::kLabel8, ids::kDateTimePicker1},
+              {ids::kChkAutoSntp, ids::kTxtSntpServer}, {ids::kLabel1, ids::kTxtToday},
+              {ids::kLabel4, ids::kTxtThisWeek},        {ids::kLabel2, ids::kTxtThisMonth},
+              {ids::kLabel3, ids::kTxtThisYear}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.box);
+    EXPECT_TRUE(same_row(rect(row.label), rect(row.box)));
+    EXPECT_GT(rect(row.box).left, rect(row.label).left + 50);
   }
+  std::vector<const ControlSpec*> keyboard;
+  for (const ControlSpec& spec : DialogControls()) {
+    SCOPED_TRACE(spec.id);
+    const RECT r = rect(spec.id);
+    RECT host;
+    ::GetClientRect(::GetParent(form.Control(spec.id)), &host);
+    EXPECT_GE(r.left, 0);
+    EXPECT_GE(r.top, 0);
+    EXPECT_LE(r.right, host.right);
+    EXPECT_LE(r.bottom, host.bottom);
+    EXPECT_GT(r.right - r.left, 0);
+    if (spec.style & WS_TABSTOP) keyboard.push_back(&spec);
+  }
+  for (size_t i = 0; i < keyboard.size(); ++i) {
+    for (size_t j = i + 1; j < keyboard.size(); ++j) {
+      if (keyboard[i]->host != keyboard[j]->host || keyboard[i]->id == ids::kPageControl1) continue;
+      RECT meet;
+      const RECT a = rect(keyboard[i]->id), b = rect(keyboard[j]->id);
+      EXPECT_FALSE(::IntersectRect(&meet, &a, &b)) << keyboard[i]->id << " " << keyboard[j]->id;
+    }
+  }
+  const RECT frame = rect(ids::kGroupBox1);
+  int above = frame.top;
+  for (int id : {ids::kTxtToday, ids::kTxtThisWeek, ids::kTxtThisMonth, ids::kTxtThisYear}) {
+    const RECT r = rect(id);
+    EXPECT_GT(r.top, above) << id;
+    EXPECT_TRUE(r.left > frame.left && r.right < frame.right && r.bottom < frame.bottom) << id;
+    above = r.bottom;
+  }
+  const RECT pages = rect(ids::kPageControl1);
+  EXPECT_EQ(pages.right - pages.left, 634);
+  EXPECT_GE(rect(ids::kBitBtn1).top, pages.bottom);
+  EXPECT_LT(rect(ids::kBitBtn1).right, rect(ids::kBtnOk).left);
+  EXPECT_LT(rect(ids::kBtnOk).right, rect(ids::kBtnCancel).left);
+  EXPECT_GT(rect(ids::kBtnReset).top, frame.bottom);
   // "W" shows to the right of the watts box.
   EXPECT_GT(RectIn(form.Control(ids::kLabel5), form.Control(ids::kPanel4)).right, 177);
 }

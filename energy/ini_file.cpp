@@ -208,6 +208,17 @@ std::optional<std::string> WriteIniValue(const std::string& bytes, const std::st
   return doc.Serialize();
 }
 
+std::optional<std::string> RemoveIniValue(const std::string& bytes, const std::string& section,
+                                          const std::string& key) {
+  IniDocument doc = IniDocument::Parse(bytes);
+  Section* s = doc.FindSection(Trim(section));
+  if (s == nullptr) return std::nullopt;
+  Key* k = IniDocument::FindKey(*s, Trim(key));
+  if (k == nullptr) return std::nullopt;
+  s->keys.erase(s->keys.begin() + (k - s->keys.data()));
+  return doc.Serialize();
+}
+
 namespace {
 
 class OwnBackend final : public IniBackend {
@@ -220,6 +231,12 @@ class OwnBackend final : public IniBackend {
   bool Write(const std::string& path, const std::string& section, const std::string& key,
              const std::string& value) override {
     const std::optional<std::string> bytes = WriteIniValue(LoadFile(path), section, key, value);
+    return !bytes || SaveFile(path, *bytes);
+  }
+
+  bool Remove(const std::string& path, const std::string& section,
+              const std::string& key) override {
+    const std::optional<std::string> bytes = RemoveIniValue(LoadFile(path), section, key);
     return !bytes || SaveFile(path, *bytes);
   }
 };
@@ -247,6 +264,13 @@ bool IniSnapshot::Write(const std::string& path, const std::string& section, con
   const bool written = writer_.Write(path, section, key, value);
   if (path == path_) bytes_ = LoadFile(path_);
   return written;
+}
+
+bool IniSnapshot::Remove(const std::string& path, const std::string& section,
+                         const std::string& key) {
+  const bool removed = writer_.Remove(path, section, key);
+  if (path == path_) bytes_ = LoadFile(path_);
+  return removed;
 }
 
 }  // namespace wd

@@ -20,6 +20,9 @@ class IniBackend {
   // Stores the value at once, creating file, section or key; false when refused.
   virtual bool Write(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) = 0;
+  // Removes the key's line, if there is one; false when refused.
+  virtual bool Remove(const std::string& path, const std::string& section,
+                      const std::string& key) = 0;
 };
 
 // Our own INI reader and writer, on every platform. It keeps the behaviour of the
@@ -34,6 +37,9 @@ std::string ReadIniValue(const std::string& bytes, const std::string& section,
                          const std::string& key, const std::string& fallback);
 std::optional<std::string> WriteIniValue(const std::string& bytes, const std::string& section,
                                          const std::string& key, const std::string& value);
+// The file's bytes without the key's line (nothing when it has none).
+std::optional<std::string> RemoveIniValue(const std::string& bytes, const std::string& section,
+                                          const std::string& key);
 #ifdef _WIN32
 // GetPrivateProfileStringA and WritePrivateProfileStringA.
 IniBackend& ProfileIniBackend();
@@ -55,6 +61,7 @@ class IniSnapshot final : public IniBackend {
                    const std::string& fallback) override;
   bool Write(const std::string& path, const std::string& section, const std::string& key,
              const std::string& value) override;
+  bool Remove(const std::string& path, const std::string& section, const std::string& key) override;
 
  private:
   std::string path_;

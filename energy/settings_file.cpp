@@ -71,6 +71,12 @@ void SettingsFile::WriteText(const std::string& section, const std::string& key,
   }
 }
 
+void SettingsFile::Remove(const std::string& section, const std::string& key) {
+  if (!backend_.Remove(path_, Utf8ToIniBytes(section), Utf8ToIniBytes(key))) {
+    throw IniFileError("Unable to write to " + path_);
+  }
+}
+
 void SettingsFile::WriteFloat(const std::string& section, const std::string& key, double value) {
   WriteText(section, key, FloatToText(value, CurrentFormatSettings()));
 }

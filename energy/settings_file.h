@@ -36,6 +36,8 @@ class SettingsFile {
   void WriteText(const std::string& section, const std::string& key, const std::string& value);
   void WriteDate(const std::string& section, const std::string& key, DateTime value);
   void WriteTime(const std::string& section, const std::string& key, DateTime value);
+  // Removes the key, if the file has it; a refusal raises as a write does.
+  void Remove(const std::string& section, const std::string& key);
 
   // The same by the keys of settings_keys.h, with their own fallbacks.
   double Read(const keys::FloatKey& key) const { return Read(key, key.fallback); }

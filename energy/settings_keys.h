@@ -62,6 +62,10 @@ inline constexpr TextKey kCountedRunning{"History", "CountedRunning", ""};      
 inline constexpr TextKey kCountedBoot{"History", "CountedBoot", ""};
 inline constexpr TextKey kCountedHours{"History", "CountedHours", ""};
 
+// Days: the running hours of each of the last 400 days, one key per day named
+// yyyy-mm-dd, with a '.' whatever the locale.
+inline constexpr char kDays[] = "Days";
+
 // Form: whether the dialog was maximised.
 inline constexpr FlagKey kInitMax{"Form", "InitMax", false};
 

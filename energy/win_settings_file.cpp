@@ -28,6 +28,12 @@ class ProfileBackend final : public IniBackend {
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                       Utf8ToIniBytes(path).c_str()) != FALSE;
   }
+
+  bool Remove(const std::string& path, const std::string& section,
+              const std::string& key) override {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr,
+                                      Utf8ToIniBytes(path).c_str()) != FALSE;
+  }
 };
 
 [[noreturn]] void ThrowInOutError(DWORD code) {

@@ -84,6 +84,7 @@ class TFormSettings : public win::Window {
   std::unique_ptr<net::TIdSNTP> id_sntp1_;
   std::unique_ptr<win::Timer> timer1_;
   HistoryRecord record_;
+  DayHours stored_days_;  // the days as the file holds them
   std::optional<DateTime> new_from_date_;
   bool cancelling_ = false;
 };

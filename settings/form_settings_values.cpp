@@ -51,7 +51,12 @@ void TFormSettings::FormCreate() {
     st.wMilliseconds = 0;
     ::SendMessageW(Control(ids::kDateTimePicker1), DTM_SETSYSTEMTIME, GDT_VALID,
                    reinterpret_cast<LPARAM>(&st));
-    record_ = ReadHistory(file);
+    {
+      // Some 800 day keys: read from one reading of the file.
+      IniSnapshot snapshot(SettingsFilePath(), SystemIniBackend());
+      record_ = ReadHistory(SettingsFile(SettingsFilePath(), snapshot), LocalNow());
+    }
+    stored_days_ = record_.days;
     ::SendMessageW(Control(ids::kChkAutoSntp), BM_SETCHECK,
                    file.Read(keys::kAutoSntp) ? BST_CHECKED : BST_UNCHECKED, 0);
     SetText(Control(ids::kTxtSntpServer), file.Read(keys::kSntpServer));
@@ -141,14 +146,16 @@ void TFormSettings::FormClose() {
                    reinterpret_cast<LPARAM>(&st));
     file.Write(keys::kAlarmTime, EncodeTime(st.wHour, st.wMinute, st.wSecond, 0));
   }
-  WriteHistory(file, record_);
+  WriteHistory(file, record_, stored_days_);
+  stored_days_ = record_.days;
   if (new_from_date_) file.Write(keys::kFromDate, *new_from_date_);
 }
 
 void TFormSettings::ResetHistory() {
   const HistoryRecord reset = ResetRecord(MomentNow(ReadUptime()));
   SettingsFile file(SettingsFilePath());
-  WriteHistory(file, reset);
+  WriteHistory(file, reset, stored_days_);
+  stored_days_.clear();
   file.Write(keys::kFromDate, LocalNow());
   // A close before the next tick writes these zeros, not the totals from before.
   record_ = reset;

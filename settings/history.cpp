@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "energy/calculate.h"
+#include "energy/format_settings.h"
 #include "energy/settings_file.h"
 
 namespace wd::settings {
@@ -97,6 +98,10 @@ std::optional<PeriodMark> ReadPeriod(const SettingsFile& file) {
   return PeriodMark{*boot + *hours / 24, ms, 0, ms};
 }
 
+std::string DayKey(int day) {
+  return IsoDateTimeText(day).substr(0, 10);
+}
+
 }  // namespace
 
 DateTime WeekStart(DateTime date, int first_day_of_week) {
@@ -134,6 +139,9 @@ Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now) {
   if (stored.period && SamePeriod(*stored.period, now)) {
     added = std::max(0.0, running - UptimeToHours(stored.period->counted_ms));
   }
+  CreditDays(rec.days, added, at);
+  const int oldest = static_cast<int>(DateOf(at)) - (kKeptDays - 1);
+  rec.days.erase(rec.days.begin(), rec.days.lower_bound(oldest));
   const CalendarTime day = DecodeDateTime(DateOf(at));
   Credit(t.today, added, at, DateOf(at));
   Credit(t.this_week, added, at, WeekStart(at, now.first_day_of_week));
@@ -147,6 +155,24 @@ Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now) {
   return out;
 }
 
+void CreditDays(DayHours& days, double hours, DateTime at) {
+  if (!(hours > 0)) return;
+  const DateTime from = at - hours / 24;
+  int day = static_cast<int>(DateOf(at));
+  DateTime end = at;
+  double left = hours;
+  // Back from `at`, a day at a time, while the hours reach before the day's start; the
+  // earliest day gets what is left, so that the parts add up to `hours` exactly.
+  while (from < day) {
+    const double part = (end - day) * 24;
+    if (part > 0) days[day] += part;
+    left -= part;
+    end = day;
+    --day;
+  }
+  if (left > 0) days[day] += left;
+}
+
 HistoryRecord ResetRecord(const CountingMoment& now) {
   HistoryRecord rec;
   rec.period = PeriodMark{now.utc_now, now.uptime.since_start_ms, now.uptime.suspended_ms, 0};
@@ -158,8 +184,14 @@ void ShiftForClockChange(HistoryRecord& record, double offset_days) {
   if (record.period && record.period->utc) *record.period->utc += offset_days;
 }
 
-HistoryRecord ReadHistory(const SettingsFile& file) {
+HistoryRecord ReadHistory(const SettingsFile& file, DateTime today) {
   HistoryRecord rec;
+  const FormatSettings plain;  // '.' whatever the locale
+  const int last = static_cast<int>(DateOf(today));
+  for (int day = last - 2 * kKeptDays + 1; day <= last; ++day) {
+    if (auto hours = TryTextToFloat(file.ReadText(keys::kDays, DayKey(day), ""), plain))
+      rec.days[day] = *hours;
+  }
   rec.totals.today = file.Read(keys::kToday);
   rec.totals.this_week = file.Read(keys::kThisWeek);
   rec.totals.this_month = file.Read(keys::kThisMonth);
@@ -169,7 +201,7 @@ HistoryRecord ReadHistory(const SettingsFile& file) {
   return rec;
 }
 
-void WriteHistory(SettingsFile& file, const HistoryRecord& record) {
+void WriteHistory(SettingsFile& file, const HistoryRecord& record, const DayHours& stored_days) {
   file.Write(keys::kToday, record.totals.today);
   file.Write(keys::kThisWeek, record.totals.this_week);
   file.Write(keys::kThisMonth, record.totals.this_month);
@@ -182,6 +214,15 @@ void WriteHistory(SettingsFile& file, const HistoryRecord& record) {
     file.Write(keys::kCountedSinceStart, std::to_string(p.since_start_ms));
     file.Write(keys::kCountedSuspended, std::to_string(p.suspended_ms));
     file.Write(keys::kCountedRunning, std::to_string(p.counted_ms));
+  }
+  const FormatSettings plain;
+  for (const auto& [day, hours] : record.days) {
+    const auto stored = stored_days.find(day);
+    if (stored == stored_days.end() || stored->second != hours)
+      file.WriteText(keys::kDays, DayKey(day), FloatToText(hours, plain));
+  }
+  for (const auto& [day, hours] : stored_days) {
+    if (!record.days.contains(day)) file.Remove(keys::kDays, DayKey(day));
   }
 }
 

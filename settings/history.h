@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -45,7 +46,12 @@ struct PeriodMark {
   bool operator==(const PeriodMark&) const = default;
 };
 
-// The History section as the dialog keeps it.
+// Running hours by local day: the day's date (a whole number of days) and its hours.
+using DayHours = std::map<int, double>;
+// How many days, today's included, the Days section keeps.
+inline constexpr int kKeptDays = 400;
+
+// The History and Days sections as the dialog keeps them.
 struct HistoryRecord {
   HistoryTotals totals;
   // Absent in files of older versions, and after a reset by one.
@@ -53,6 +59,8 @@ struct HistoryRecord {
   // Local date and time of the last counting; it never moves backwards. A file of an
   // older version without it reads Parameters/FromDate here.
   std::optional<DateTime> last_counted;
+  // The running hours of each of the last kKeptDays days, as counted.
+  DayHours days;
   bool operator==(const HistoryRecord&) const = default;
 };
 
@@ -76,7 +84,8 @@ struct Counted {
 bool SamePeriod(const PeriodMark& mark, const CountingMoment& now);
 
 // Adds to `stored` the running hours not yet counted, after starting afresh every total
-// whose day, week, month or year is over since the last counting.
+// whose day, week, month or year is over since the last counting; the days they fall in
+// get them too, and days older than kKeptDays are dropped.
 Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now);
 
 // The record after a reset at `now`: totals 0, the current running period counted with
@@ -90,10 +99,17 @@ void ShiftForClockChange(HistoryRecord& record, double offset_days);
 // The first day (midnight) of the week holding `date`.
 DateTime WeekStart(DateTime date, int first_day_of_week);
 
+// Adds `hours`, the latest running hours up to `at` (local), to the days they fall in.
+void CreditDays(DayHours& days, double hours, DateTime at);
+
 // The History keys through the settings file (and Parameters/FromDate for files without
-// LastCounted). Reading never fails; writing raises the settings file's write error and
-// stops at that key.
-HistoryRecord ReadHistory(const SettingsFile& file);
-void WriteHistory(SettingsFile& file, const HistoryRecord& record);
+// LastCounted), and the Days section: one key per day named yyyy-mm-dd, its hours with a
+// '.' whatever the locale; the days of twice kKeptDays before `today` are read, so that
+// the ones past keeping are found and go. Reading never fails; writing raises the
+// settings file's write error and stops at that key. Writing gives the days as the file
+// held them (`stored_days`): only the days that changed are written, and the ones no
+// longer kept are removed.
+HistoryRecord ReadHistory(const SettingsFile& file, DateTime today);
+void WriteHistory(SettingsFile& file, const HistoryRecord& record, const DayHours& stored_days);
 
 }  // namespace wd::settings

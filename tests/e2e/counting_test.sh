@@ -59,6 +59,7 @@ echo "first counting: ThisYear $year1, Today $(ini_value Today)"
 case "$(ini_value LastCounted)" in "2026-12-09 10:0"*) ;; *) fail "LastCounted $(ini_value LastCounted)" ;; esac
 at_most "Today after the first counting" "$(ini_value Today)" 10.02
 at_most "the period counted (this machine must have run 6 minutes)" 0.1 "$year1"
+grep -aq '^2026-12-09=[0-9]*\.\?[0-9]*\r\?$' "$ini" || fail "no running hours kept for 2026-12-09: $(grep -a -A3 '^\[Days\]' "$ini")"
 
 # The clock 5 minutes on: the same period, only the seconds that ran since.
 open_at "2026-12-09 10:05:00"
@@ -89,6 +90,7 @@ open_at "2026-12-31 23:59:45"
 close_after 20
 for key in Today ThisMonth ThisYear; do at_most "$key just after New Year" "$(ini_value $key)" 0.02; done
 expect "FromDate in the new year" "$(ini_value FromDate)" "2027/1/1"
+grep -aq '^2027-01-01=' "$ini" || fail "no running hours kept for 2027-01-01"
 case "$(ini_value LastCounted)" in "2027-01-01 00:0"*) ;; *) fail "LastCounted $(ini_value LastCounted)" ;; esac
 
 # The saver a year later: it shows that year's figures without writing anything.

@@ -16,6 +16,7 @@ namespace {
 struct Op {
   bool write;
   std::string section, key, value;  // value: the default for reads
+  bool remove = false;
 };
 
 struct Scenario {
@@ -29,6 +30,9 @@ Op R(std::string s, std::string k, std::string d = "DEF") {
 }
 Op W(std::string s, std::string k, std::string v) {
   return {true, s, k, v};
+}
+Op X(std::string s, std::string k) {
+  return {true, s, k, "", true};
 }
 
 const std::vector<Scenario>& Scenarios() {
@@ -74,6 +78,11 @@ const std::vector<Scenario>& Scenarios() {
        "\r\n\xEF\xBB\xBF [Parameters]\r\nWatts=1\r\n",
        {R("Parameters", "Watts"), W("Parameters", "Watts", "107.125"), R("Parameters", "Watts"),
         W("Parameters", "Watts", "30"), R("Parameters", "Watts")}},
+      {"removed keys",
+       "[Days]\r\n2026-12-01=1.5\r\n2026-12-02=2\r\n[History]\r\nToday=1\r\n",
+       {X("Days", "2026-12-01"), R("Days", "2026-12-01"), X("days", "2026-12-02"),
+        X("Days", "2026-12-03"), X("Nope", "x"), R("History", "Today"), X("History", "Today"),
+        W("Days", "2026-12-04", "3.25")}},
       {"long",
        nullptr,
        {W("A", "long", std::string(3000, 'a')), R("A", "long"),
@@ -97,7 +106,11 @@ TEST_F(IniBackendsTest, OwnStoreMatchesThePrivateProfileCalls) {
     }
     for (const Op& op : sc.ops) {
       SCOPED_TRACE(op.section + "/" + op.key + (op.write ? " write" : " read"));
-      if (op.write) {
+      if (op.remove) {
+        EXPECT_EQ(ProfileIniBackend().Remove(wine_path, op.section, op.key),
+                  OwnIniBackend().Remove(own_path, op.section, op.key));
+        EXPECT_EQ(test::ReadBytes(wine_path), test::ReadBytes(own_path));
+      } else if (op.write) {
         EXPECT_EQ(ProfileIniBackend().Write(wine_path, op.section, op.key, op.value),
                   OwnIniBackend().Write(own_path, op.section, op.key, op.value));
         EXPECT_EQ(test::ReadBytes(wine_path), test::ReadBytes(own_path));

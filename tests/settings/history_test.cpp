@@ -52,7 +52,8 @@ TEST(HistoryTest, CountingRules) {
     const char* start_last;  // the last counting of the stored record, or null
     std::vector<Step> steps;
     HistoryTotals expected;
-    const char* new_from;  // the from-date a new year set, or null
+    const char* new_from;                                   // the from-date a new year set, or null
+    std::vector<std::pair<const char*, double>> days = {};  // checked where given
   };
   // 2026-12-09 is a Wednesday; Taiwan time, weeks from Monday, unless a step says other.
   const Case cases[] = {
@@ -109,7 +110,8 @@ TEST(HistoryTest, CountingRules) {
        nullptr,
        {{"2026-12-11 18:00", 10}, {"2026-12-14 09:00", 73, 61.5}},
        {1.5, 1.5, 11.5, 11.5},
-       nullptr},
+       nullptr,
+       {{"2026-12-11", 10}, {"2026-12-14", 1.5}}},
       {"Friday to a new start on Monday",
        {},
        nullptr,
@@ -121,7 +123,8 @@ TEST(HistoryTest, CountingRules) {
        nullptr,
        {{"2026-12-09 22:00", 1}, {"2026-12-10 01:00", 4}},
        {1, 4, 4, 4},
-       nullptr},
+       nullptr,
+       {{"2026-12-09", 3}, {"2026-12-10", 1}}},
       {"a file without counting keys counts from its FromDate",
        {500, 500, 500, 500},
        "2020-03-01 00:00",
@@ -151,13 +154,15 @@ TEST(HistoryTest, CountingRules) {
        "2026-12-31 12:00",
        {{"2026-12-31 20:00", 1}, {"2027-01-01 01:00", 6}},
        {1, 11, 1, 1},
-       "2027-01-01"},
+       "2027-01-01",
+       {{"2026-12-31", 5}, {"2027-01-01", 1}}},
       {"a leap day",
        {},
        nullptr,
        {{"2028-02-28 23:00", 1}, {"2028-02-29 02:00", 4}, {"2028-03-01 01:00", 27}},
        {1, 27, 1, 27},
-       nullptr},
+       nullptr,
+       {{"2028-02-28", 2}, {"2028-02-29", 24}, {"2028-03-01", 1}}},
       {"moved a time zone east: the same period",
        {},
        nullptr,
@@ -203,10 +208,28 @@ TEST(HistoryTest, CountingRules) {
     if (new_from && c.new_from) {
       EXPECT_EQ(IsoDateTimeText(*new_from), std::string(c.new_from) + " 00:00:00");
     }
+    if (!c.days.empty()) {
+      DayHours expected;
+      for (const auto& [day, hours] : c.days)
+        expected[static_cast<int>(*ParseIsoDateTime(std::string(day) + " 00:00:00"))] = hours;
+      ASSERT_EQ(rec.days.size(), expected.size());
+      for (const auto& [day, hours] : expected) EXPECT_NEAR(rec.days[day], hours, 1e-9) << day;
+    }
     // The moment of the last counting never went back.
     ASSERT_TRUE(rec.last_counted);
     for (const Step& step : c.steps) EXPECT_GE(*rec.last_counted, At(step.local));
   }
+}
+
+// The Days keep 400 days, today's included, and a reset clears them with the totals.
+TEST(HistoryTest, DaysKeptAndReset) {
+  HistoryRecord rec;
+  const int today = static_cast<int>(EncodeDate(2026, 12, 10));
+  rec.days = {{today - 400, 5}, {today - 399, 6}, {today - 1, 7}};
+  rec.last_counted = At("2026-12-09 20:00");
+  const Counted counted = CountHistory(rec, MomentOf({"2026-12-10 09:00", 1}));
+  EXPECT_EQ(counted.record.days, (DayHours{{today - 399, 6}, {today - 1, 7}, {today, 1}}));
+  EXPECT_TRUE(ResetRecord(MomentOf({"2026-12-10 09:00", 1})).days.empty());
 }
 
 TEST(HistoryTest, WeekStartFollowsTheFirstDayOfTheWeek) {
@@ -232,7 +255,7 @@ TEST_F(HistoryFileTest, RecordReadsBackAndOldFilesKeepTheirMeaning) {
       PeriodMark{EncodeDate(2026, 12, 9) + EncodeTime(1, 2, 3, 456), 11700000, 3600000, 8100000};
   rec.last_counted = EncodeDate(2026, 12, 9) + EncodeTime(9, 8, 7, 0);
   SetFormatSettingsForTesting(comma);
-  WriteHistory(file, rec);
+  WriteHistory(file, rec, {});
   SetFormatSettingsForTesting(FormatSettings{});
   const std::string bytes = test::ReadBytes(SettingsFilePath());
   for (const char* line :
@@ -240,21 +263,38 @@ TEST_F(HistoryFileTest, RecordReadsBackAndOldFilesKeepTheirMeaning) {
         "CountedSuspended=3600000", "CountedRunning=8100000", "LastCounted=2026-12-09 09:08:07"}) {
     EXPECT_NE(bytes.find(std::string(line) + "\r\n"), std::string::npos) << line;
   }
+  // The days: '.' whatever the locale; a day no longer kept goes from the file.
+  const int day = static_cast<int>(EncodeDate(2026, 12, 9));
+  rec.days = {{day, 2.25}, {day + 1, 0.5}};
+  SetFormatSettingsForTesting(comma);
+  WriteHistory(file, rec, {{day - 500, 9}, {day, 1}});
+  SetFormatSettingsForTesting(FormatSettings{});
+  const std::string with_days = test::ReadBytes(SettingsFilePath());
+  EXPECT_NE(with_days.find("[Days]\r\n2026-12-09=2.25\r\n2026-12-10=0.5\r\n"), std::string::npos)
+      << with_days;
+  test::WriteBytes(SettingsFilePath(), with_days + "2025-07-28=4\r\n2024-01-01=8\r\n");
+  EXPECT_EQ(
+      ReadHistory(file, EncodeDate(2026, 12, 10)).days,
+      (DayHours{{static_cast<int>(EncodeDate(2025, 7, 28)), 4}, {day, 2.25}, {day + 1, 0.5}}));
+  WriteHistory(file, {}, ReadHistory(file, EncodeDate(2026, 12, 10)).days);
+  EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find("2026-12-09="), std::string::npos);
+  EXPECT_NE(test::ReadBytes(SettingsFilePath()).find("2024-01-01=8"), std::string::npos);
+
   // Read under another separator the period is the same: it cannot be counted again.
-  EXPECT_EQ(ReadHistory(file).period, rec.period);
-  EXPECT_EQ(ReadHistory(file).last_counted, rec.last_counted);
+  EXPECT_EQ(ReadHistory(file, EncodeDate(2026, 12, 10)).period, rec.period);
+  EXPECT_EQ(ReadHistory(file, EncodeDate(2026, 12, 10)).last_counted, rec.last_counted);
 
   // A clock that could not be trusted leaves the moment empty.
   rec.period->utc.reset();
-  WriteHistory(file, rec);
-  EXPECT_EQ(ReadHistory(file).period, rec.period);
+  WriteHistory(file, rec, {});
+  EXPECT_EQ(ReadHistory(file, EncodeDate(2026, 12, 10)).period, rec.period);
 
   // The version before: the start of the period and its counted hours, with the
   // separator of its day.
   test::WriteBytes(SettingsFilePath(),
                    "[History]\r\nToday=1.5\r\nCountedBoot=2026-12-09 01:00:00\r\n"
                    "CountedHours=2,5\r\nLastCounted=2026-12-09 11:30:00\r\n");
-  const HistoryRecord before = ReadHistory(file);
+  const HistoryRecord before = ReadHistory(file, EncodeDate(2026, 12, 10));
   ASSERT_TRUE(before.period);
   EXPECT_EQ(before.period->counted_ms, 9000000);
   EXPECT_EQ(before.period->since_start_ms, 9000000);
@@ -263,7 +303,7 @@ TEST_F(HistoryFileTest, RecordReadsBackAndOldFilesKeepTheirMeaning) {
   // Older still: the four totals only; the from-date stands for the last counting.
   test::WriteBytes(SettingsFilePath(),
                    "[Parameters]\r\nFromDate=3/1/2020\r\n[History]\r\nToday=500\r\n");
-  const HistoryRecord old = ReadHistory(file);
+  const HistoryRecord old = ReadHistory(file, EncodeDate(2026, 12, 10));
   EXPECT_EQ(old.totals, (HistoryTotals{500, 0, 0, 0}));
   EXPECT_FALSE(old.period);
   EXPECT_EQ(old.last_counted, EncodeDate(2020, 3, 1));

@@ -7,6 +7,7 @@ namespace wd::settings::ids {
 inline constexpr int kPageControl1 = 100;
 inline constexpr int kPanel4 = 101;
 inline constexpr int kPanel1 = 102;
+inline constexpr int kPanel2 = 103;
 
 inline constexpr int kLabel5 = 110;
 inline constexpr int kLabel6 = 111;
@@ -33,6 +34,9 @@ inline constexpr int kTxtThisWeek = 141;
 inline constexpr int kTxtThisMonth = 142;
 inline constexpr int kTxtThisYear = 143;
 inline constexpr int kBtnReset = 144;
+
+inline constexpr int kTrendChart = 160;
+inline constexpr int kTxtTrendDay = 161;
 
 // Not IDOK: Enter on the statistics page, where this button is hidden, must not close.
 inline constexpr int kBitBtn1 = 150;

@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "settings/control_ids.h"
 #include "settings/dialog_texts.h"
+#include "settings/trend_chart.h"
 
 namespace wd::settings {
 namespace {
@@ -16,6 +17,7 @@ constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 constexpr Host kForm = Host::kForm;
 constexpr Host kSettings = Host::kSettingsPage;
 constexpr Host kStatistics = Host::kStatisticsPage;
+constexpr Host kTrend = Host::kTrendPage;
 
 // The statistics lines sit in the group box at 8, 8: their places are given inside it.
 constexpr int kBoxX = 8, kBoxY = 8;
@@ -237,6 +239,28 @@ constexpr ControlSpec kControls[] = {
      .w = 617,
      .h = 209},
 
+    // The trend page: the last 30 days' bars, and the line of the day chosen.
+    {.id = ids::kTrendChart,
+     .host = kTrend,
+     .window_class = kTrendChartClass,
+     .text = WD_TEXT_TREND_CHART,
+     .style = WS_TABSTOP,
+     .font = FontRole::kStatsLabel,
+     .x = 8,
+     .y = 8,
+     .w = 617,
+     .h = 200},
+    {.id = ids::kTxtTrendDay,
+     .host = kTrend,
+     .text = WD_TEXT_BLANK_LINE,
+     .style = kLine,
+     .font = FontRole::kStatsLine,
+     .x = 8,
+     .y = 218,
+     .w = 617,
+     .h = 20,
+     .look = Look::kStatsLine},
+
     // The buttons below the pages.
     {.id = ids::kBtnOk,
      .host = kForm,
@@ -277,6 +301,7 @@ constexpr ControlSpec kControls[] = {
 constexpr PageSpec kPages[] = {
     {ids::kPanel4, kSettings, WD_TEXT_PAGE_SETTINGS, 2, EDGE_SUNKEN, 0},
     {ids::kPanel1, kStatistics, WD_TEXT_PAGE_STATISTICS, 0, BDR_SUNKENOUTER, 329},
+    {ids::kPanel2, kTrend, WD_TEXT_PAGE_TREND, 1, BDR_SUNKENOUTER, 0},
 };
 
 }  // namespace
@@ -287,6 +312,20 @@ std::span<const ControlSpec> DialogControls() {
 
 std::span<const PageSpec> DialogPages() {
   return kPages;
+}
+
+int PageOf(Host host) {
+  switch (host) {
+    case Host::kSettingsPage:
+      return 0;
+    case Host::kStatisticsPage:
+      return 1;
+    case Host::kTrendPage:
+      return 2;
+    case Host::kForm:
+      break;
+  }
+  return -1;
 }
 
 }  // namespace wd::settings

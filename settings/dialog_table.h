@@ -10,7 +10,7 @@
 
 namespace wd::settings {
 
-enum class Host { kForm, kSettingsPage, kStatisticsPage };
+enum class Host { kForm, kSettingsPage, kStatisticsPage, kTrendPage };
 enum class FontRole { kNone, kDialog, kPage, kStatsLabel, kStatsLine };
 enum class Look { kNormal, kStatsLine, kWarning };
 
@@ -31,6 +31,9 @@ struct ControlSpec {
   bool hidden = false;         // created hidden
   bool with_settings = false;  // a form control shown only with the settings page
 };
+
+// Which page a host is (0, 1, 2), -1 for the form.
+int PageOf(Host host);
 
 // A page: its panel's id, the tab's text and image, the panel's bevel, and its height
 // (0: the page control's display area).

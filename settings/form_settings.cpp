@@ -18,6 +18,7 @@
 #include "settings/dialog_fonts.h"
 #include "settings/dialog_texts.h"
 #include "settings/panel.h"
+#include "settings/trend_chart.h"
 #include "settings/statistics_lines.h"
 
 namespace wd::settings {
@@ -40,10 +41,6 @@ const ControlSpec* SpecOf(int id) {
     if (c.id == id) return &c;
   }
   return nullptr;
-}
-
-int PageOf(Host host) {
-  return host == Host::kSettingsPage ? 0 : host == Host::kStatisticsPage ? 1 : -1;
 }
 
 }  // namespace
@@ -144,6 +141,7 @@ void TFormSettings::CreateControls() {
     if (tab) ::ImageList_AddIcon(tab_images_.get(), tab.get());
   }
 
+  RegisterTrendChart();
   // In the table's order, which is the tab order; each page's panel comes with its
   // first control.
   for (const ControlSpec& spec : DialogControls()) {
@@ -296,7 +294,7 @@ void TFormSettings::PageControl1Change() {
 }
 
 void TFormSettings::OnCommand(int id, int code) {
-  if (code != BN_CLICKED) return;
+  if (code != BN_CLICKED && !(id == ids::kTrendChart && code == kTrendSelectionChanged)) return;
   switch (id) {
     case ids::kBitBtn1:
     case ids::kBtnOk:
@@ -307,6 +305,9 @@ void TFormSettings::OnCommand(int id, int code) {
       break;
     case ids::kBtnReset:
       btnResetClick();
+      break;
+    case ids::kTrendChart:
+      ShowTrendDay();
       break;
     case IDOK:
       // Enter with no default button (the statistics page): nothing.

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "energy/calculate.h"
 #include "net/sntp.h"
 #include "platform/handles.h"
 #include "platform/window.h"
@@ -74,16 +75,20 @@ class TFormSettings : public win::Window {
   void OnCommand(int id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
   CountingMoment MomentNow(const UptimeReading& uptime) const;
+  // The trend page: the bars of the days counted, and the line of the day chosen.
+  void UpdateTrend(const EnergyRates& rates);
+  void ShowTrendDay();
 
   UINT dpi_ = 96;
   win::GdiObject dialog_font_, page_font_, stats_label_font_, stats_text_font_;
   win::ImageList tab_images_;
   win::Icon icon_big_, icon_small_;
   std::vector<win::Icon> glyphs_;
-  std::array<std::unique_ptr<Panel>, 2> pages_;
+  std::array<std::unique_ptr<Panel>, 3> pages_;
   std::unique_ptr<net::TIdSNTP> id_sntp1_;
   std::unique_ptr<win::Timer> timer1_;
   HistoryRecord record_;
+  EnergyRates trend_rates_;
   DayHours stored_days_;  // the days as the file holds them
   std::optional<DateTime> new_from_date_;
   bool cancelling_ = false;

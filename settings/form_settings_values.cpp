@@ -17,6 +17,9 @@
 #include "settings/dialog_texts.h"
 #include "settings/form_settings.h"
 #include "settings/statistics_lines.h"
+#include "settings/trend_chart.h"
+
+#include <cmath>
 
 namespace wd::settings {
 namespace {
@@ -57,6 +60,7 @@ void TFormSettings::FormCreate() {
       record_ = ReadHistory(SettingsFile(SettingsFilePath(), snapshot), LocalNow());
     }
     stored_days_ = record_.days;
+    UpdateTrend(ReadEnergyRates(file));
     ::SendMessageW(Control(ids::kChkAutoSntp), BM_SETCHECK,
                    file.Read(keys::kAutoSntp) ? BST_CHECKED : BST_UNCHECKED, 0);
     SetText(Control(ids::kTxtSntpServer), file.Read(keys::kSntpServer));
@@ -123,6 +127,24 @@ void TFormSettings::Timer1Timer() {
                               HoursToCo2(line.total)};
     SetText(Control(line.id), StatisticsLine(line.time, figures, fs));
   }
+  UpdateTrend(ReadEnergyRates(SettingsFile(SettingsFilePath())));
+}
+
+void TFormSettings::UpdateTrend(const EnergyRates& rates) {
+  TrendChart* chart = TrendChart::Of(Control(ids::kTrendChart));
+  if (!chart) return;
+  trend_rates_ = rates;
+  const int today = static_cast<int>(std::floor(record_.last_counted.value_or(LocalNow())));
+  chart->SetBars(TrendBars(record_.days, today, kTrendDays, rates), CurrentFormatSettings());
+  ShowTrendDay();
+}
+
+void TFormSettings::ShowTrendDay() {
+  const TrendChart* chart = TrendChart::Of(Control(ids::kTrendChart));
+  if (!chart || chart->selected() < 0) return;
+  const TrendBar& bar = chart->bars()[static_cast<size_t>(chart->selected())];
+  const std::string line = TrendDayLine(bar, trend_rates_, CurrentFormatSettings());
+  if (TextOf(Control(ids::kTxtTrendDay)) != line) SetText(Control(ids::kTxtTrendDay), line);
 }
 
 void TFormSettings::FormClose() {

@@ -3,7 +3,8 @@
 # messages only (dialog_driver.exe): the defaults, what each button writes, a number
 # that does not convert, the statistics page and its reset, and the time sync against
 # a real chronyd on 127.0.0.1:123 and against nothing. Screenshots of both pages go to
-# build/screenshots/ (settings.png, statistics.png, settings-150.png, settings-200.png).
+# build/screenshots/ (settings.png, statistics.png, trend.png, settings-150.png,
+# settings-200.png, trend-200.png).
 #
 # usage: settings_test.sh WattDial.scr dialog_driver.exe
 source "$(dirname "$0")/lib.sh"
@@ -166,8 +167,26 @@ expect "網路校時失敗 with no server" "$(drv visible $FAILS)" 1
 drv click $OK
 closed
 
-# At 150 % and 200 % (Wine reads the system DPI when its processes start) it scales.
+# The trend page over 30 days of running hours kept in the Days section.
 sed -i 's/^AutoSNTP=1/AutoSNTP=0/' "$ini"
+# (The first section of a name wins: the Days the dialog wrote go first.)
+awk 'BEGIN { keep = 1 } /^\[/ { keep = ($0 !~ /^\[Days\]/) } keep' "$ini" >"$ini.new" && mv "$ini.new" "$ini"
+{
+  printf '[Days]\r\n'
+  for back in $(seq 29 -1 1); do
+    printf '%s=%s\r\n' "$(date -d "-$back days" +%F)" "$(((back * 7) % 11 + 1)).25"
+  done
+} >>"$ini"
+open_dialog
+drv page 2
+sleep 1.5
+case "$(drv get 161)" in *耗時\ *:*，耗電量\ *\ 度，用電費\ *\ 元，排放\ *\ 公斤二氧化碳) ;;
+*) fail "the trend page's day line: '$(drv get 161)'" ;; esac
+shot trend.png
+drv click $OK
+closed
+
+# At 150 % and 200 % (Wine reads the system DPI when its processes start) it scales.
 for scaled in "144 951 486 settings-150.png" "192 1268 648 settings-200.png"; do
   read -r dpi width height picture <<<"$scaled"
   reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi"
@@ -178,6 +197,11 @@ for scaled in "144 951 486 settings-150.png" "192 1268 648 settings-200.png"; do
   expect "client area at $dpi DPI" "$(drv client)" "$width $height"
   sleep 0.5
   shot "$picture"
+  if [ "$dpi" = 192 ]; then
+    drv page 2
+    sleep 1.2
+    shot trend-200.png
+  fi
   drv click $OK
   closed
 done

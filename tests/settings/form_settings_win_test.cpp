@@ -20,6 +20,7 @@
 #include "settings/control_ids.h"
 #include "settings/control_text.h"
 #include "settings/dialog_table.h"
+#include "settings/trend_chart.h"
 #include "tests/energy/test_support.h"
 #include "tests/net/fake_ntp_server.h"
 
@@ -205,13 +206,13 @@ TEST_F(FormSettingsTest, EveryControlOfTheTableIsMadeOnItsPageWithItsText) {
     seen.push_back(spec.id);
     HWND c = form.Control(spec.id);
     ASSERT_NE(c, nullptr);
-    const int host = spec.host == Host::kSettingsPage     ? ids::kPanel4
-                     : spec.host == Host::kStatisticsPage ? ids::kPanel1
-                                                          : 0;
-    EXPECT_EQ(::GetParent(c), host ? form.Control(host) : form.hwnd());
-    if (spec.text != 0 && spec.id != ids::kLblTimeZone) {
+    const int panels[] = {ids::kPanel4, ids::kPanel1, ids::kPanel2};
+    const int page = PageOf(spec.host);
+    EXPECT_EQ(::GetParent(c), page < 0 ? form.hwnd() : form.Control(panels[page]));
+    // The texts the dialog fills in itself start from the resource's or replace it.
+    if (spec.text != 0 && spec.id != ids::kLblTimeZone && spec.id != ids::kTxtTrendDay) {
       EXPECT_FALSE(ResourceText(spec.text).empty());
-      EXPECT_EQ(win::Widen(Text(c)), ResourceText(spec.text));
+      EXPECT_EQ(win::Widen(Text(c)).rfind(ResourceText(spec.text), 0), 0u);
     }
     EXPECT_EQ((::GetWindowLongPtrW(c, GWL_STYLE) & WS_TABSTOP) != 0,
               (spec.style & WS_TABSTOP) != 0);
@@ -390,6 +391,44 @@ TEST_F(FormSettingsTest, TheDialogsOwnClockCorrectionHoldsForEveryTick) {
   form.FormClose();
   EXPECT_TRUE(Has("ThisYear=10.6"));
   SetSntpSetupForTesting(nullptr);
+}
+
+// The trend page: the last 30 days from the Days section and this tick's counting,
+// today last; the keys and a click choose a day, whose line shows below the chart.
+TEST_F(FormSettingsTest, TrendPageShowsTheLastDaysAndTheDayChosen) {
+  test::WriteBytes(SettingsFilePath(),
+                   "[Parameters]\r\nAutoSNTP=0\r\nWatts=100\r\n[Days]\r\n2026-12-09=2.5\r\n"
+                   "2026-12-01=10\r\n2026-11-01=7\r\n");
+  TFormSettings form;
+  form.SetActivePage(2);
+  form.Timer1Timer();  // 1.6 hours of a period not counted before: today's
+  HWND window = form.Control(ids::kTrendChart);
+  const TrendChart* chart = TrendChart::Of(window);
+  ASSERT_NE(chart, nullptr);
+  ASSERT_EQ(chart->bars().size(), 30u);
+  EXPECT_EQ(chart->bars().front().day, static_cast<int>(EncodeDate(2026, 11, 10)));
+  EXPECT_EQ(chart->bars().back().day, static_cast<int>(EncodeDate(2026, 12, 9)));
+  EXPECT_DOUBLE_EQ(chart->bars().back().hours, 4.1);
+  EXPECT_EQ(Text(form.Control(ids::kTxtTrendDay)),
+            "12/9 耗時 4:06，耗電量 0.410 度，用電費 1.062 元，排放 0.261 公斤二氧化碳");
+  EXPECT_NE(Text(window).find("12/1 1.000 度；"), std::string::npos) << Text(window);
+
+  for (int i = 0; i < 8; ++i) ::SendMessageW(window, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(Text(form.Control(ids::kTxtTrendDay)).rfind("12/1 耗時 10:00，耗電量 1.000 度", 0), 0u);
+  ::SendMessageW(window, WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(Text(form.Control(ids::kTxtTrendDay)).rfind("11/10 耗時 0:00", 0), 0u);
+  // A click on the right edge: the last bar; in the scale's margin: no bar.
+  RECT client;
+  ::GetClientRect(window, &client);
+  ::SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(client.right - 2, client.bottom / 2));
+  EXPECT_EQ(chart->selected(), 29);
+  ::SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(1, client.bottom / 2));
+  EXPECT_EQ(chart->selected(), 29);
+  // The next tick keeps the day chosen.
+  ::SendMessageW(window, WM_KEYDOWN, VK_LEFT, 0);
+  form.Timer1Timer();
+  EXPECT_EQ(chart->selected(), 28);
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 TEST_F(FormSettingsTest, TimeSyncShowsItsFailureAndDropsItsErrors) {

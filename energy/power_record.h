@@ -81,8 +81,8 @@ std::vector<std::pair<DateTime, double>> SplitByLocalDay(
     const std::function<double(DateTime utc)>& local_offset_days);
 
 // "yyyy-mm-ddThh:mm:ss[.f...]Z" as the event log writes times (up to 9 fractional
-// digits; a leading left-to-right mark, which some Windows versions put before the
-// times of event data, is skipped). nullopt for anything else.
+// digits; a leading left-to-right mark, which Windows puts before times in some texts it
+// renders, is skipped as a precaution). nullopt for anything else.
 std::optional<DateTime> ParseEventTime(std::string_view text);
 
 // The XPath query of the System log for those events written at or after since_utc.

@@ -529,23 +529,30 @@ std::vector<RunningInterval> RunningIntervals(std::vector<PowerEvent> events, Da
 std::vector<std::pair<DateTime, double>> SplitByLocalDay(
     const std::vector<RunningInterval>& intervals,
     const std::function<double(DateTime utc)>& local_offset_days) {
+  // A moment this close before a local midnight is taken as the midnight itself, so that
+  // an interval starting at one is not credited with a sliver of the day before when
+  // the sum of the UTC moment and the offset falls short by a rounding.
+  constexpr double kRoundingDays = 1e-9;
   std::map<DateTime, double> days;
   for (const RunningInterval& interval : intervals) {
     DateTime cursor = interval.start;
+    DateTime local_day = std::floor(cursor + local_offset_days(cursor) + kRoundingDays);
     while (cursor < interval.end) {
-      const double offset = local_offset_days(cursor);
-      const DateTime local_day = std::floor(cursor + offset);
-      // The next local midnight in UTC; the offset there may differ from the one now (a
-      // change to or from summer time), so it is asked again at the moment found.
-      DateTime next = local_day + 1 - offset;
+      // The local midnight that ends local_day, in UTC. The offset there may differ from
+      // the one at the cursor (a change to or from summer time), so it is asked again at
+      // the moment found.
+      DateTime next = local_day + 1 - local_offset_days(cursor);
       for (int i = 0; i < 3; ++i) {
         const DateTime again = local_day + 1 - local_offset_days(next);
         if (again == next) break;
         next = again;
       }
-      if (!(next > cursor) || next > interval.end) next = interval.end;
-      days[local_day] += (next - cursor) * 24.0;
-      cursor = next;
+      next = std::min(next, interval.end);
+      if (next > cursor) {
+        days[local_day] += (next - cursor) * 24.0;
+        cursor = next;
+      }
+      local_day += 1;
     }
   }
   return {days.begin(), days.end()};

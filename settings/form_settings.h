@@ -75,6 +75,8 @@ class TFormSettings : public win::Window {
   void OnCommand(int id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
   CountingMoment MomentNow(const UptimeReading& uptime) const;
+  // The System log's power events for the counting, where the log has them.
+  void ReadPowerRecord(std::int64_t suspended_ms);
   // The trend page: the bars of the days counted, and the line of the day chosen.
   void UpdateTrend(const EnergyRates& rates);
   void ShowTrendDay();
@@ -90,6 +92,8 @@ class TFormSettings : public win::Window {
   HistoryRecord record_;
   EnergyRates trend_rates_;
   DayHours stored_days_;  // the days as the file holds them
+  std::optional<PowerRecord> power_record_;
+  std::int64_t record_suspended_ms_ = 0;  // the suspended time when it was read
   std::optional<DateTime> new_from_date_;
   bool cancelling_ = false;
 };

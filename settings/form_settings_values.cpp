@@ -60,6 +60,7 @@ void TFormSettings::FormCreate() {
       record_ = ReadHistory(SettingsFile(SettingsFilePath(), snapshot), LocalNow());
     }
     stored_days_ = record_.days;
+    ReadPowerRecord(ReadUptime().suspended_ms);
     UpdateTrend(ReadEnergyRates(file));
     ::SendMessageW(Control(ids::kChkAutoSntp), BM_SETCHECK,
                    file.Read(keys::kAutoSntp) ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -108,8 +109,11 @@ void TFormSettings::Timer1Timer() {
   const std::int64_t uptime = reading.running_ms;
   const FormatSettings& fs = CurrentFormatSettings();
   // The record loaded when the dialog opened (and moved with its own clock correction)
-  // counts on: each tick adds what ran since the one before.
-  const Counted counted = CountHistory(record_, MomentNow(reading));
+  // counts on: each tick adds what ran since the one before. After a sleep the System
+  // log has new events: it is read again.
+  if (reading.suspended_ms != record_suspended_ms_) ReadPowerRecord(reading.suspended_ms);
+  const Counted counted =
+      CountHistory(record_, MomentNow(reading), power_record_ ? &*power_record_ : nullptr);
   record_ = counted.record;
   if (counted.new_from_date) new_from_date_ = counted.new_from_date;
 
@@ -128,6 +132,27 @@ void TFormSettings::Timer1Timer() {
     SetText(Control(line.id), StatisticsLine(line.time, figures, fs));
   }
   UpdateTrend(ReadEnergyRates(SettingsFile(SettingsFilePath())));
+}
+
+void TFormSettings::ReadPowerRecord(std::int64_t suspended_ms) {
+  power_record_.reset();
+  record_suspended_ms_ = suspended_ms;
+  // Only a counting with a trusted moment can go on from the record; the events of some
+  // weeks before it show which period it fell in.
+  if (!record_.period || !record_.period->utc) return;
+  constexpr double kReachBack = 40;  // days
+  const auto rendered = ReadSystemPowerEvents(*record_.period->utc - kReachBack);
+  if (!rendered) return;
+  PowerRecord record;
+  for (const std::string& xml : *rendered) {
+    if (auto event = ParsePowerEvent(xml)) record.events.push_back(*event);
+  }
+  if (record.events.empty()) return;
+  // Local time less UTC as it is now, to the minute (a change to or from summer time
+  // since then moves a midnight by that hour).
+  const double offset = std::round((LocalNow() - UtcNow()) * 1440) / 1440;
+  record.local_offset_days = [offset](DateTime) { return offset; };
+  power_record_ = std::move(record);
 }
 
 void TFormSettings::UpdateTrend(const EnergyRates& rates) {

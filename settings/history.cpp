@@ -120,7 +120,15 @@ bool SamePeriod(const PeriodMark& mark, const CountingMoment& now) {
   return !mark.utc || !(StartMoment(now) > *mark.utc);
 }
 
-Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now) {
+bool RecordReachesBack(const PowerRecord& record, const HistoryRecord& stored) {
+  if (record.events.empty() || !stored.period || !stored.period->utc) return false;
+  DateTime first = record.events.front().moment;
+  for (const PowerEvent& e : record.events) first = std::min(first, e.moment);
+  return first <= *stored.period->utc;
+}
+
+Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now,
+                     const PowerRecord* record) {
   Counted out;
   HistoryRecord& rec = out.record;
   rec = stored;
@@ -134,19 +142,37 @@ Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now) {
                                                      now.utc_now < *stored.period->utc);
   out.new_from_date = StartOverEnded(t, last, at, now.first_day_of_week);
 
-  const double running = UptimeToHours(now.uptime.running_ms);
-  double added = running;
-  if (stored.period && SamePeriod(*stored.period, now)) {
-    added = std::max(0.0, running - UptimeToHours(stored.period->counted_ms));
+  const CalendarTime day = DecodeDateTime(DateOf(at));
+  const DateTime starts[] = {DateOf(at), WeekStart(at, now.first_day_of_week),
+                             EncodeDate(day.year, day.month, 1), EncodeDate(day.year, 1, 1)};
+  double* totals[] = {&t.today, &t.this_week, &t.this_month, &t.this_year};
+  if (record && !clock_behind && RecordReachesBack(*record, stored)) {
+    // The intervals the record shows since the last counting, day by day.
+    std::vector<RunningInterval> since;
+    for (RunningInterval interval : RunningIntervals(record->events, now.utc_now)) {
+      interval.start = std::max(interval.start, *stored.period->utc);
+      interval.end = std::min(interval.end, now.utc_now);
+      if (interval.end > interval.start) since.push_back(interval);
+    }
+    for (const auto& [date, hours] : SplitByLocalDay(since, record->local_offset_days)) {
+      if (date > DateOf(at)) continue;  // a day after the counting's: the clocks disagree
+      rec.days[static_cast<int>(date)] += hours;
+      for (int i = 0; i < 4; ++i) {
+        if (date >= starts[i]) *totals[i] += hours;
+      }
+    }
+    for (int i = 0; i < 4; ++i) Credit(*totals[i], 0, at, starts[i]);
+  } else {
+    const double running = UptimeToHours(now.uptime.running_ms);
+    double added = running;
+    if (stored.period && SamePeriod(*stored.period, now)) {
+      added = std::max(0.0, running - UptimeToHours(stored.period->counted_ms));
+    }
+    CreditDays(rec.days, added, at);
+    for (int i = 0; i < 4; ++i) Credit(*totals[i], added, at, starts[i]);
   }
-  CreditDays(rec.days, added, at);
   const int oldest = static_cast<int>(DateOf(at)) - (kKeptDays - 1);
   rec.days.erase(rec.days.begin(), rec.days.lower_bound(oldest));
-  const CalendarTime day = DecodeDateTime(DateOf(at));
-  Credit(t.today, added, at, DateOf(at));
-  Credit(t.this_week, added, at, WeekStart(at, now.first_day_of_week));
-  Credit(t.this_month, added, at, EncodeDate(day.year, day.month, 1));
-  Credit(t.this_year, added, at, EncodeDate(day.year, 1, 1));
 
   rec.period =
       PeriodMark{clock_behind ? std::nullopt : std::optional<DateTime>(now.utc_now),

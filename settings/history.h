@@ -13,11 +13,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/datetime.h"
+#include "energy/power_record.h"
 #include "energy/uptime.h"
 
 namespace wd {
@@ -80,13 +83,29 @@ struct Counted {
   std::optional<DateTime> new_from_date;
 };
 
+// What Windows' own record (the System event log) says of the running periods: its power
+// events, the first of which marks how far back it reaches, and local time less UTC (in
+// days) at a UTC moment, to hand the hours out to local days.
+struct PowerRecord {
+  std::vector<PowerEvent> events;
+  std::function<double(DateTime utc)> local_offset_days;
+};
+
 // Whether `now` lies in the running period the mark was taken in.
 bool SamePeriod(const PeriodMark& mark, const CountingMoment& now);
 
 // Adds to `stored` the running hours not yet counted, after starting afresh every total
 // whose day, week, month or year is over since the last counting; the days they fall in
 // get them too, and days older than kKeptDays are dropped.
-Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now);
+//
+// With a power record that reaches back to the last counting (whose clock was trusted),
+// the hours are those of its running intervals since then, each in the local day it ran
+// in, periods the program never saw included. Without one, or where it reaches back less
+// far (a log cleared or wrapped), the hours are counted from the uptime as above.
+Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now,
+                     const PowerRecord* record = nullptr);
+// Whether the record can count from the last counting of `stored` on.
+bool RecordReachesBack(const PowerRecord& record, const HistoryRecord& stored);
 
 // The record after a reset at `now`: totals 0, the current running period counted with
 // none of its hours, so its whole running time counts from here on.

@@ -221,6 +221,78 @@ TEST(HistoryTest, CountingRules) {
   }
 }
 
+// With the System log's record of the running periods the hours since the last counting
+// are the record's, each in the day it ran; a record that does not reach back to the
+// last counting leaves the counting to the uptime.
+TEST(HistoryTest, CountingFromThePowerRecord) {
+  using K = PowerEventKind;
+  struct Event {
+    K kind;
+    const char* local;
+  };
+  struct Case {
+    const char* name;
+    Step before;  // counted without a record
+    std::vector<Event> events;
+    Step now;  // counted with the record
+    HistoryTotals expected;
+    std::vector<std::pair<const char*, double>> days;
+  };
+  const Case cases[] = {
+      {"a weekend asleep: Friday's last hour and Monday's half hour",
+       {"2026-12-11 18:00", 10},
+       {{K::kStart, "2026-12-11 08:00"},
+        {K::kSleep, "2026-12-11 19:00"},
+        {K::kWake, "2026-12-14 08:30"}},
+       {"2026-12-14 09:00", 73, 61.5},
+       {0.5, 0.5, 11.5, 11.5},
+       {{"2026-12-11", 11}, {"2026-12-14", 0.5}}},
+      {"a period the program never saw counts too",
+       {"2026-12-09 10:00", 2},
+       {{K::kStart, "2026-12-09 08:00"},
+        {K::kShutdown, "2026-12-09 12:00"},
+        {K::kStart, "2026-12-09 14:00"}},
+       {"2026-12-09 15:00", 1},
+       {5, 5, 5, 5},
+       {{"2026-12-09", 5}}},
+      {"a record that begins after the last counting: the uptime counts",
+       {"2026-12-09 10:00", 2},
+       {{K::kStart, "2026-12-09 14:00"}},
+       {"2026-12-09 15:00", 1},
+       {3, 3, 3, 3},
+       {{"2026-12-09", 3}}},
+      {"a clock set back since the last counting: the uptime counts",
+       {"2026-12-09 10:00", 2},
+       {{K::kStart, "2026-12-09 08:00"}},
+       {"2026-12-09 09:00", 3},
+       {3, 3, 3, 3},
+       {{"2026-12-09", 3}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PowerRecord record;
+    for (const Event& e : c.events) {
+      PowerEvent event;
+      event.kind = e.kind;
+      event.moment = event.time_created = At(e.local) - 8 * kHour;
+      record.events.push_back(event);
+    }
+    record.local_offset_days = [](DateTime) { return 8 * kHour; };
+    const HistoryRecord first = CountHistory({}, MomentOf(c.before)).record;
+    const HistoryRecord rec = CountHistory(first, MomentOf(c.now), &record).record;
+    EXPECT_NEAR(rec.totals.today, c.expected.today, 1e-9);
+    EXPECT_NEAR(rec.totals.this_week, c.expected.this_week, 1e-9);
+    EXPECT_NEAR(rec.totals.this_month, c.expected.this_month, 1e-9);
+    EXPECT_NEAR(rec.totals.this_year, c.expected.this_year, 1e-9);
+    ASSERT_EQ(rec.days.size(), c.days.size());
+    for (const auto& [day, hours] : c.days) {
+      EXPECT_NEAR(rec.days.at(static_cast<int>(At((std::string(day) + " 00:00").c_str()))), hours,
+                  1e-9)
+          << day;
+    }
+  }
+}
+
 // The Days keep 400 days, today's included, and a reset clears them with the totals.
 TEST(HistoryTest, DaysKeptAndReset) {
   HistoryRecord rec;

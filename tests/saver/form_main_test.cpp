@@ -9,16 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
-#include "common/errors.h"
-#include "common/local_clock.h"
-#include "energy/calculate.h"
-#include "energy/format_settings.h"
-#include "energy/settings_file.h"
-#include "energy/uptime.h"
 #include "platform/application.h"
 #include "platform/text.h"
 #include "saver/form_main.h"

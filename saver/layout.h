@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace wd::saver {
@@ -17,6 +18,11 @@ struct Rgb {
   constexpr uint32_t dib_pixel() const { return uint32_t{r} << 16 | g << 8 | b; }
   constexpr uint32_t argb() const { return 0xFF000000u | dib_pixel(); }
 };
+
+// A layout length at a scale (DPI / 96), in whole pixels.
+inline int ScaledLength(int length, double scale) {
+  return static_cast<int>(std::lround(length * scale));
+}
 
 // The one backdrop colour: window, picture backdrop, gauge tracks, and the movie
 // control where it has no movie.

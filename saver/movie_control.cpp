@@ -3,12 +3,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
-#include <variant>
 #include <cmath>
+#include <cstring>
 #include <cwchar>
 #include <exception>
-#include <vector>
 
 #include "common/errors.h"
 #include "platform/file.h"
@@ -24,50 +22,6 @@ constexpr int kMaxCatchUp = 3;
 
 // A movie bigger than this is not one the player would inflate either.
 constexpr size_t kLargestMovie = size_t{256} << 20;
-
-// Player pixels are r | g << 8 | b << 16 | a << 24; a DIB pixel is b | g << 8 | r << 16.
-// The background is opaque, so the alpha byte can be dropped.
-void ToDibOrder(uint32_t* pixels, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t v = pixels[i];
-    pixels[i] = (v & 0x0000ff00u) | ((v & 0xffu) << 16) | ((v >> 16) & 0xffu);
-  }
-}
-
-// Pictures of one loop are kept when they take no more than this (the earth's 120
-// frames take 14 MB at 170 x 170, 55 MB at 340 x 340 for a 192 DPI screen).
-constexpr size_t kMaxCacheBytes = 64u << 20;
-
-// A movie without sprites shows the same picture at a frame of its timeline on every
-// loop: nothing but the main timeline moves.
-bool LoopsAlike(const swf::Movie& movie) {
-  for (const auto& frame : movie.timeline().frames)
-    for (const swf::ControlOp& op : frame)
-      if (const auto* place = std::get_if<swf::PlaceOp>(&op); place && place->characterId)
-        if (const swf::Character* c = movie.character(*place->characterId);
-            c && std::holds_alternative<swf::Sprite>(*c))
-          return false;
-  return true;
-}
-
-// The smallest rectangle that holds every pixel where two pictures of width x height
-// (rows of `width` pixels) differ; empty where they are equal.
-RECT DifferingArea(const uint32_t* a, const uint32_t* b, int width, int height) {
-  RECT area{width, height, 0, 0};
-  const size_t row_bytes = static_cast<size_t>(width) * sizeof(uint32_t);
-  for (int y = 0; y < height; ++y) {
-    const size_t start = static_cast<size_t>(y) * static_cast<size_t>(width);
-    if (std::memcmp(a + start, b + start, row_bytes) == 0) continue;
-    int left = 0, right = width;
-    while (a[start + left] == b[start + left]) ++left;
-    while (a[start + right - 1] == b[start + right - 1]) --right;
-    area.left = std::min<LONG>(area.left, left);
-    area.right = std::max<LONG>(area.right, right);
-    area.top = std::min<LONG>(area.top, y);
-    area.bottom = y + 1;
-  }
-  return area.left < area.right ? area : RECT{0, 0, 0, 0};
-}
 
 double SecondsBetween(LONGLONG from, LONGLONG to) {
   static const LONGLONG frequency = [] {
@@ -208,7 +162,7 @@ void TShockwaveFlash::RunFrames(int count) {
     // Every picture of the loop is kept: the frame number is all that moves. Running
     // the player's frame would cost more than putting the picture on the screen, as
     // it reaches into memory no other frame touched lately.
-    const int frames = static_cast<int>(cached_.size());
+    const int frames = static_cast<int>(cache_.frames());
     frame_ = static_cast<int>((frame_ + static_cast<int64_t>(count) - 1) % frames) + 1;
   } else {
     swf::Player& player = CaughtUpPlayer();
@@ -230,9 +184,9 @@ void TShockwaveFlash::RunFrames(int count) {
   const RECT* part = nullptr;
   if (count == 1 && picture >= 0) {
     const size_t frame = static_cast<size_t>(frame_ - 1);
-    const size_t before = (frame + cached_.size() - 1) % cached_.size();
-    if (cached_[before] && alike_[before] == on_screen_ && changes_[frame])
-      part = &*changes_[frame];
+    const size_t before = (frame + cache_.frames() - 1) % cache_.frames();
+    if (cache_.kept(before) && cache_.PictureOf(before) == on_screen_ && cache_.ChangeAt(frame))
+      part = &*cache_.ChangeAt(frame);
   }
   PutFrame(window_dc_, part);
   on_screen_ = ShownPicture();
@@ -242,23 +196,17 @@ void TShockwaveFlash::RunFrames(int count) {
 
 int TShockwaveFlash::ShownPicture() const {
   if (!player_ || frame_ == 0) return -1;
-  const size_t frame = static_cast<size_t>(frame_ - 1);
-  return frame < cached_.size() && cached_[frame] ? alike_[frame] : -1;
+  return cache_.PictureOf(static_cast<size_t>(frame_ - 1));
 }
 
 void TShockwaveFlash::PutFrame(HDC dc, const RECT* part) {
-  const int w = picture_.width();
-  const int h = picture_.height();
   const size_t frame = static_cast<size_t>(frame_ - 1);
-  if (player_ && frame_ > 0 && frame < cached_.size() && cached_[frame]) {
-    const RECT area = part ? *part : RECT{0, 0, w, h};
-    if (area.right > area.left && area.bottom > area.top)
-      ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, cache_.dc(),
-               area.left, static_cast<int>(frame) * h + area.top, SRCCOPY);
+  if (player_ && frame_ > 0 && cache_.kept(frame)) {
+    cache_.Put(dc, frame, part);
     return;
   }
   EnsureDrawn();
-  ::BitBlt(dc, 0, 0, w, h, picture_.dc(), 0, 0, SRCCOPY);
+  ::BitBlt(dc, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
 }
 
 void TShockwaveFlash::Resize(int width, int height) {
@@ -272,26 +220,13 @@ void TShockwaveFlash::Resize(int width, int height) {
 }
 
 void TShockwaveFlash::ResetCache() {
-  cache_ = win::DibSurface();
-  cached_.clear();
-  kept_ = 0;
-  alike_.clear();
-  changes_.clear();
+  cache_ = FrameCache();
   on_screen_ = -1;
   if (!movie_ || !loops_alike_) return;
-  const size_t picture =
-      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
-  const size_t frames = static_cast<size_t>(movie_->frameCount());
-  if (picture == 0 || frames == 0 || frames > kMaxCacheBytes / 4 / picture) return;
-  try {
-    cache_ = win::DibSurface(picture_.width(), picture_.height() * static_cast<int>(frames));
-  } catch (const std::exception&) {
-    return;  // no room: every frame is drawn
-  }
-  cached_.assign(frames, false);
-  alike_.resize(frames);
-  changes_.assign(frames, std::nullopt);
-  DrawLoop();
+  // Every frame of one loop drawn at once: from then on each frame costs a copy.
+  cache_ = FrameCache(picture_.width(), picture_.height(),
+                      static_cast<size_t>(std::max(movie_->frameCount(), 0)));
+  if (cache_) frames_drawn_ += cache_.DrawLoop(movie_, Options());
 }
 
 swf::Player& TShockwaveFlash::CaughtUpPlayer() {
@@ -306,24 +241,6 @@ swf::Player& TShockwaveFlash::CaughtUpPlayer() {
   return *player_;
 }
 
-void TShockwaveFlash::DrawLoop() {
-  // A player of its own runs the loop, so the one that plays keeps its place: every
-  // loop shows the same pictures, so its frames are those of any other loop.
-  const size_t count =
-      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
-  swf::Player player(movie_);
-  const swf::RenderOptions options = Options();
-  for (size_t frame = 0; frame < cached_.size(); ++frame) {
-    player.advance();
-    uint32_t* slot = cache_.bits() + frame * count;
-    const bool complete = player.render(slot, picture_.width(), picture_.height(), options);
-    ++frames_drawn_;
-    if (!complete) continue;  // drawn again when it is due, as far as it can be read
-    ToDibOrder(slot, count);
-    Keep(frame);
-  }
-}
-
 swf::RenderOptions TShockwaveFlash::Options() const {
   swf::RenderOptions options;
   // "Low" and "AutoLow" draw without anti-aliasing; every other quality smooths edges.
@@ -333,28 +250,6 @@ swf::RenderOptions TShockwaveFlash::Options() const {
   return options;
 }
 
-void TShockwaveFlash::Keep(size_t frame) {
-  const size_t count =
-      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
-  const uint32_t* slot = cache_.bits() + frame * count;
-  if (!cached_[frame]) ++kept_;
-  cached_[frame] = true;
-  const bool like_previous = frame > 0 && cached_[frame - 1] &&
-                             std::memcmp(slot - count, slot, count * sizeof(uint32_t)) == 0;
-  alike_[frame] = like_previous ? alike_[frame - 1] : static_cast<int>(frame);
-  NoteChanges(frame);
-}
-
-void TShockwaveFlash::NoteChanges(size_t frame) {
-  const int w = picture_.width(), h = picture_.height();
-  const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
-  const auto slot = [&](size_t f) { return cache_.bits() + f * count; };
-  const size_t frames = cached_.size();
-  const size_t before = (frame + frames - 1) % frames, after = (frame + 1) % frames;
-  if (cached_[before]) changes_[frame] = DifferingArea(slot(before), slot(frame), w, h);
-  if (cached_[after]) changes_[after] = DifferingArea(slot(frame), slot(after), w, h);
-}
-
 void TShockwaveFlash::EnsureDrawn() {
   if (!stale_ || !picture_.bits()) return;
   ::GdiFlush();  // GDI may still be reading the DIB for an earlier blit
@@ -362,8 +257,8 @@ void TShockwaveFlash::EnsureDrawn() {
       static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
   if (player_) {
     const size_t frame = static_cast<size_t>(frame_ - 1);
-    uint32_t* slot = frame_ > 0 && frame < cached_.size() ? cache_.bits() + frame * count : nullptr;
-    if (slot && cached_[frame]) {
+    uint32_t* slot = frame_ > 0 && frame < cache_.frames() ? cache_.slot(frame) : nullptr;
+    if (slot && cache_.kept(frame)) {
       std::memcpy(picture_.bits(), slot, count * sizeof(uint32_t));
     } else {
       const bool complete =
@@ -373,7 +268,7 @@ void TShockwaveFlash::EnsureDrawn() {
       // A frame the loop's drawing could not finish, finished now, is kept from now on.
       if (complete && slot) {
         std::memcpy(slot, picture_.bits(), count * sizeof(uint32_t));
-        Keep(frame);
+        cache_.Keep(frame);
       }
     }
   } else {

@@ -15,6 +15,7 @@
 
 #include "platform/dib.h"
 #include "platform/window.h"
+#include "saver/frame_cache.h"
 #include "saver/frame_clock.h"
 
 namespace wd::swf {
@@ -96,14 +97,11 @@ class TShockwaveFlash : public win::Window {
   void RunFrames(int count);
   // The player, brought up to the control's frame.
   swf::Player& CaughtUpPlayer();
-  bool AllKept() const { return !cached_.empty() && kept_ == cached_.size(); }
+  bool AllKept() const { return cache_.all_kept(); }
   void Resize(int width, int height);
   // A new cache for the picture's size, with every frame of one loop drawn into it
   // at once: from then on each frame costs a copy, from the first loop on.
   void ResetCache();
-  void DrawLoop();
-  // Notes the picture in the cache's slot for `frame` as kept.
-  void Keep(size_t frame);
   swf::RenderOptions Options() const;
   // Draws the current frame (or the backdrop) into the DIB when it is out of date.
   void EnsureDrawn();
@@ -133,20 +131,10 @@ class TShockwaveFlash : public win::Window {
   // Puts the current frame on dc at (0, 0): straight from the cache when it is there,
   // and then only inside `part` when one is given.
   void PutFrame(HDC dc, const RECT* part = nullptr);
-  // Notes where the kept picture of `frame` differs from its neighbours' that are kept.
-  void NoteChanges(size_t frame);
 
-  // Pictures of the movie's frames, one below the other in one DIB, for movies whose
-  // loops look alike; a frame is there once `cached_` says so. `alike_[f]` is the
-  // first frame of the run of equal pictures that f belongs to.
+  // The pictures of one loop, for movies whose loops look alike.
   bool loops_alike_ = false;
-  win::DibSurface cache_;
-  std::vector<bool> cached_;
-  size_t kept_ = 0;  // frames with cached_ set
-  std::vector<int> alike_;
-  // Where frame f's picture differs from the picture of the frame before it (the last
-  // one's, for the first), once both are kept; an empty rectangle where they are equal.
-  std::vector<std::optional<RECT>> changes_;
+  FrameCache cache_;
   int on_screen_ = -1;  // ShownPicture() of the frame last put on the screen
   std::unique_ptr<win::Timer> timer_;
   HDC window_dc_ = nullptr;  // the window's own DC, once taken

@@ -1,5 +1,6 @@
-// The saver window's dashboard under Wine: a real window ticking with the real
-// figure functions, an injected uptime and a settings file in a folder of the test's.
+// The saver window under Wine: a real window ticking its dashboard with the real figure
+// functions, an injected uptime and a settings file in a folder of the test's; its
+// timers, error reports, display power state, DPI, picture timer and movie.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,84 +9,34 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
-#include "common/errors.h"
-#include "common/local_clock.h"
-#include "energy/calculate.h"
-#include "energy/format_settings.h"
-#include "energy/settings_file.h"
-#include "energy/uptime.h"
 #include "platform/application.h"
 #include "platform/text.h"
 #include "saver/form_main.h"
 #include "saver/gdi_plus.h"
 #include "saver/layout.h"
 #include "saver/picture.h"
-#include "tests/energy/test_support.h"
+#include "tests/saver/saver_folder_test.h"
+#include "tests/saver/whole_composition.h"
 
 namespace wd::saver {
 namespace {
 
+using test::ComposeWhole;
+using test::DifferentPixels;
+using test::g_tick_count;
+using test::WhereTheyDiffer;
+
 // GDI+ runs for the whole test program, as for the saver itself.
 const GdiplusSession gdiplus;
 
-uint32_t g_tick_count = 0;
-uint32_t FakeTickCount() {
-  return g_tick_count;
-}
-DateTime FakeNow() {
-  return EncodeDate(2026, 12, 8) + EncodeTime(15, 4, 5, 0);
-}
-
-class DashboardTest : public ::testing::Test {
+class DashboardTest : public test::SaverFolderTest {
  protected:
-  void SetUp() override {
-    app().Reset();
-    app().SetMessageBoxForTesting(
-        [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
-          shown_.push_back(text);
-          return IDOK;
-        });
-    folder_ = std::filesystem::temp_directory_path() / "wattdial-dashboard-test";
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    SetProgramFolderForTesting(win::Narrow(folder_.wstring()) + "\\");
-    SetTickCountForTesting(&FakeTickCount);
-    SetLocalClockForTesting(&FakeNow);
-    SetFormatSettingsForTesting(test::TaiwanFormat());
-    g_tick_count = 3723456;
-  }
-  void TearDown() override {
-    app().Reset();
-    SetTickCountForTesting(nullptr);
-    SetLocalClockForTesting(nullptr);
-    SetFormatSettingsForTesting(std::nullopt);
-    SetProgramFolderForTesting("");
-    std::filesystem::remove_all(folder_);
-  }
-  static win::Application& app() { return win::Application::Instance(); }
   TFormMain& OpenSaver() {
     RunSaver({{0, 0, 1280, 1024}}, (folder_ / "WattDial.scr").wstring());
     return *FormMain;
-  }
-  // Makes a change in the test's folder and waits until the folder has reported it,
-  // as the saver learns of changes from the same reports.
-  template <class Change>
-  void Changing(Change change) {
-    HANDLE notice = ::FindFirstChangeNotificationW(
-        folder_.wstring().c_str(), FALSE,
-        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES |
-            FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
-    ASSERT_NE(notice, INVALID_HANDLE_VALUE);
-    change();
-    EXPECT_EQ(::WaitForSingleObject(notice, 10000), WAIT_OBJECT_0);
-    ::FindCloseChangeNotification(notice);
-  }
-  void WriteIni(const std::string& text) {
-    std::ofstream(folder_ / "WattDial.INI", std::ios::binary) << text;
   }
   static COLORREF ScreenPixel(HWND hwnd, int x, int y) {
     HDC dc = ::GetDC(hwnd);
@@ -93,101 +44,26 @@ class DashboardTest : public ::testing::Test {
     ::ReleaseDC(hwnd, dc);
     return c;
   }
-
-  std::vector<std::wstring> shown_;
-  std::filesystem::path folder_;
+  // What the window shows, composed afresh.
+  static win::DibSurface Whole(TFormMain& form) {
+    RECT client;
+    ::GetClientRect(form.hwnd(), &client);
+    return ComposeWhole(form.dashboard(), client.right, client.bottom);
+  }
+  static const std::wstring& Text(TFormMain& form, Label which) {
+    return form.dashboard().label(which).text;
+  }
 };
 
-TEST_F(DashboardTest, LabelsShowTheFiguresOfTheTick) {
-  WriteIni("[Parameters]\r\nWatts=107.125\r\nFromDate=2026/3/1\r\n[History]\r\nThisYear=100\r\n");
+TEST_F(DashboardTest, TheTickTimerRunsEvery397MsAndThePictureTimerIsOff) {
   TFormMain& form = OpenSaver();
-  EXPECT_EQ(form.label(kSeconds), L"0");
-  EXPECT_EQ(form.label(kFromdate), L"date");
   EXPECT_TRUE(form.timer1().enabled());
   EXPECT_EQ(form.timer1().interval(), 397u);
   EXPECT_FALSE(form.timer2().enabled());
-
-  form.Timer1Timer();
-  EXPECT_EQ(form.tick_counter().count(), 1);
-  EXPECT_EQ(form.label(kSeconds), L"3.456");
-  EXPECT_EQ(form.label(kMins), L"2.058");
-  // 3,723,456 ms = 1.034 h; x 107.125 W = 0.111 kWh; x 2.59 = 0.287; x 0.637 = 0.071.
-  EXPECT_EQ(form.label(kHours), L"1.034");
-  EXPECT_EQ(form.label(kPower), L"0.111");
-  EXPECT_EQ(form.label(kPowerFee), L"0.287");
-  EXPECT_EQ(form.label(kCo2), L"0.071");
-  EXPECT_EQ(form.label(kThisYearCo2), L"6.824");
-  EXPECT_EQ(form.label(kFromdate), L"2026/3/1");
-
-  // An exact minute of uptime, and the comma of a German user.
-  g_tick_count = 120000;
-  FormatSettings german;
-  german.decimal_separator = ',';
-  german.short_date_format = "dd.MM.yyyy";
-  german.date_separator = '.';
-  SetFormatSettingsForTesting(german);
-  WriteIni("[Parameters]\r\nFromDate=01.03.2026\r\n");
-  form.Timer1Timer();
-  EXPECT_EQ(form.label(kSeconds), L"0,000");
-  EXPECT_EQ(form.label(kMins), L"2,000");
-  EXPECT_EQ(form.label(kFromdate), L"01.03.2026");
+  ::SendMessageW(form.hwnd(), WM_TIMER, 1, 0);
+  EXPECT_EQ(form.dashboard().ticks(), 1);
+  EXPECT_EQ(Text(form, kSeconds), L"3.456");
   EXPECT_FALSE(form.timer2().enabled());
-}
-
-TEST_F(DashboardTest, NoStoredFromDateStoresTodayAndShowsNoTimeOfDay) {
-  TFormMain& form = OpenSaver();
-  form.Timer1Timer();
-  EXPECT_EQ(form.label(kFromdate), L"2026/12/8");
-  std::ifstream ini(folder_ / "WattDial.INI", std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(ini)), {});
-  EXPECT_EQ(text, "[Parameters]\r\nFromDate=2026/12/8\r\n");
-  // No settings file: 30 W.
-  EXPECT_EQ(form.label(kPower), L"0.031");
-}
-
-TEST_F(DashboardTest, TicksReadTheSettingsFileAgainOnlyWhenItChanged) {
-  WriteIni("[Parameters]\r\nWatts=107.125\r\nFromDate=2026/3/1\r\n");
-  TFormMain& form = OpenSaver();
-  // Just written: a second write could still keep its stamps, so every tick reads it.
-  form.Timer1Timer();
-  form.Timer1Timer();
-  EXPECT_EQ(form.settings_readings(), 2);
-  EXPECT_EQ(form.label(kPower), L"0.111");
-
-  // Written an hour ago: read once more for the new stamp, then kept.
-  const auto path = folder_ / "WattDial.INI";
-  const auto an_hour_ago = std::filesystem::last_write_time(path) - std::chrono::hours(1);
-  Changing([&] { std::filesystem::last_write_time(path, an_hour_ago); });
-  for (int i = 0; i < 3; ++i) form.Timer1Timer();
-  EXPECT_EQ(form.settings_readings(), 3);
-  // While the folder reports no change, ticks do not even look at the file's stamps,
-  // but for one in every few.
-  const int checks = form.settings_checks();
-  for (int i = 0; i < 30; ++i) form.Timer1Timer();
-  EXPECT_GE(form.settings_checks() - checks, 1);
-  EXPECT_LE(form.settings_checks() - checks, 3);
-  EXPECT_EQ(form.settings_readings(), 3);
-
-  // The same size, and a time stamp that is not recent either: only the stamp shows the
-  // change.
-  Changing([&] {
-    WriteIni("[Parameters]\r\nWatts=214.250\r\nFromDate=2026/3/1\r\n");
-    std::filesystem::last_write_time(path, an_hour_ago + std::chrono::seconds(2));
-  });
-  form.Timer1Timer();
-  EXPECT_EQ(form.settings_readings(), 4);
-  EXPECT_EQ(form.label(kPower), L"0.222");
-
-  // Gone: the defaults, then the file again once it is back.
-  Changing([&] { std::filesystem::remove(path); });
-  form.Timer1Timer();
-  EXPECT_EQ(form.label(kPower), L"0.031");
-  EXPECT_EQ(form.label(kFromdate), L"2026/12/8") << "stored again by the tick";
-  Changing([&] { std::filesystem::last_write_time(path, an_hour_ago); });
-  form.Timer1Timer();
-  form.Timer1Timer();
-  EXPECT_EQ(form.settings_readings(), 5) << "the file the tick wrote, read once";
-  EXPECT_EQ(form.label(kFromdate), L"2026/12/8");
 }
 
 TEST_F(DashboardTest, ATickThatFailsIsReportedAndTheNextOneRunsAgain) {
@@ -198,13 +74,13 @@ TEST_F(DashboardTest, ATickThatFailsIsReportedAndTheNextOneRunsAgain) {
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].rfind(L"Unable to write to ", 0), 0u) << win::Narrow(shown_[0]);
   EXPECT_EQ(shown_[0].back(), L'.');
-  EXPECT_EQ(form.label(kThisYearCo2), L"0.000") << "written before the failing step";
-  EXPECT_EQ(form.label(kFromdate), L"date") << "not written";
+  EXPECT_EQ(Text(form, kThisYearCo2), L"0.000") << "written before the failing step";
+  EXPECT_EQ(Text(form, kFromdate), L"date") << "not written";
   EXPECT_TRUE(form.timer1().enabled());
   std::filesystem::create_directories(folder_);
   ::SendMessageW(form.hwnd(), WM_TIMER, 1, 0);
-  EXPECT_EQ(form.tick_counter().count(), 2);
-  EXPECT_EQ(form.label(kFromdate), L"2026/12/8");
+  EXPECT_EQ(form.dashboard().ticks(), 2);
+  EXPECT_EQ(Text(form, kFromdate), L"2026/12/8");
 }
 
 TEST_F(DashboardTest, TheWindowShowsPictureGaugeAndFigures) {
@@ -241,37 +117,14 @@ TEST_F(DashboardTest, TenThousandTicksKeepTheGdiObjectCount) {
     if (i % 100 == 0) ::PeekMessageW(&msg, nullptr, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
   }
   EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), before);
-  EXPECT_EQ(form.tick_counter().count(), 10001);
+  EXPECT_EQ(form.dashboard().ticks(), 10001);
   // Between ticks the composed surface keeps a label font, not the DC's own: selecting
   // that one again is what costs Wine a look-up of the X resources.
-  const HGDIOBJ font = ::GetCurrentObject(form.composed().dc(), OBJ_FONT);
+  const HGDIOBJ font = ::GetCurrentObject(form.dashboard().composed().dc(), OBJ_FONT);
   EXPECT_NE(font, ::GetStockObject(SYSTEM_FONT));
   LOGFONTW selected{};
   ASSERT_EQ(::GetObjectW(font, sizeof selected, &selected), static_cast<int>(sizeof selected));
   EXPECT_EQ(selected.lfQuality, ANTIALIASED_QUALITY);
-}
-
-// Pixels where two surfaces of the same size differ.
-int DifferentPixels(const win::DibSurface& a, const win::DibSurface& b) {
-  ::GdiFlush();
-  if (a.width() != b.width() || a.height() != b.height()) return -1;
-  int different = 0;
-  for (int i = 0; i < a.width() * a.height(); ++i) different += a.bits()[i] != b.bits()[i];
-  return different;
-}
-
-// Where they differ, as "left,top-right,bottom" (for the failure message).
-std::string WhereTheyDiffer(const win::DibSurface& a, const win::DibSurface& b) {
-  ::GdiFlush();
-  int left = a.width(), top = a.height(), right = -1, bottom = -1;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      if (a.bits()[y * a.width() + x] != b.bits()[y * a.width() + x]) {
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-  return std::to_string(left) + "," + std::to_string(top) + "-" + std::to_string(right) + "," +
-         std::to_string(bottom);
 }
 
 // What the saver's window shows, read back from its DC; left of the paint box and the
@@ -297,16 +150,16 @@ TEST_F(DashboardTest, TicksComposedFromWhatChangedEqualWholeCompositions) {
   for (int tick = 1; tick <= 130; ++tick) {
     g_tick_count += 397;
     form.Timer1Timer();
-    const win::DibSurface whole = form.ComposeWhole();
+    const win::DibSurface whole = Whole(form);
     // The window, where the gauge's changes go straight from its surface, and the
     // composed surface, which catches up with them when asked for.
     const win::DibSurface shown = OnWindow(form.hwnd(), whole);
     ASSERT_EQ(DifferentPixels(shown, whole), 0)
         << "window, tick " << tick << " at " << WhereTheyDiffer(shown, whole);
-    ASSERT_EQ(DifferentPixels(form.composed(), whole), 0)
-        << "tick " << tick << " at " << WhereTheyDiffer(form.composed(), whole);
+    ASSERT_EQ(DifferentPixels(form.dashboard().composed(), whole), 0)
+        << "tick " << tick << " at " << WhereTheyDiffer(form.dashboard().composed(), whole);
   }
-  EXPECT_EQ(form.label(kMins), L"0.527");  // 31,610 ms into the hour
+  EXPECT_EQ(Text(form, kMins), L"0.527");  // 31,610 ms into the hour
 }
 
 // A power-setting change as Windows sends it to the registered window.
@@ -375,27 +228,25 @@ TEST_F(DashboardTest, NothingIsDrawnWhileTheDisplayIsOff) {
   EXPECT_FALSE(form.display_on());
   EXPECT_FALSE(form.timer1().enabled());
   EXPECT_TRUE(movie.paused());
-  const int64_t ticks = form.tick_counter().count();
-  const int64_t drawn = form.ticks_drawn();
+  const int64_t ticks = form.dashboard().ticks();
   const int64_t frames = movie.frames_run();
-  const std::wstring seconds = form.label(kSeconds);
+  const std::wstring seconds = Text(form, kSeconds);
   // A tick that was already queued, and time passing: nothing moves.
   ::SendMessageW(form.hwnd(), WM_TIMER, 1, 0);
   g_tick_count += 5000;
   PumpMessagesFor(600);
-  EXPECT_EQ(form.tick_counter().count(), ticks);
-  EXPECT_EQ(form.ticks_drawn(), drawn);
+  EXPECT_EQ(form.dashboard().ticks(), ticks);
   EXPECT_EQ(movie.frames_run(), frames) << "the movie's clock stood still";
-  EXPECT_EQ(form.label(kSeconds), seconds);
+  EXPECT_EQ(Text(form, kSeconds), seconds);
 
   // Back on: the figures of this moment at once, and everything runs again.
   SendPowerSetting(form.hwnd(), kMonitorPowerOn, 1);
   EXPECT_TRUE(form.display_on());
   EXPECT_TRUE(form.timer1().enabled());
   EXPECT_FALSE(movie.paused());
-  EXPECT_EQ(form.tick_counter().count(), ticks + 1);
-  EXPECT_EQ(form.label(kSeconds), L"8.456");
-  EXPECT_EQ(DifferentPixels(form.composed(), form.ComposeWhole()), 0);
+  EXPECT_EQ(form.dashboard().ticks(), ticks + 1);
+  EXPECT_EQ(Text(form, kSeconds), L"8.456");
+  EXPECT_EQ(DifferentPixels(form.dashboard().composed(), Whole(form)), 0);
   PumpMessagesFor(300);
   EXPECT_GT(movie.frames_run(), frames);
   // No catching up of the time the display was off (20 frames a second at most).
@@ -425,7 +276,7 @@ TEST(StoredPicture, EachScaleHasItsOwnPictureAndScalesBetweenComeDownFromTheNext
 TEST_F(DashboardTest, AtTwiceTheDpiEveryLengthDoubles) {
   TFormMain& form = OpenSaver();
   ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
-  EXPECT_EQ(form.scale(), 2.0);
+  EXPECT_EQ(form.dashboard().scale(), 2.0);
   RECT rect;
   ::GetWindowRect(form.ShockwaveFlash1().hwnd(), &rect);
   ::MapWindowPoints(HWND_DESKTOP, form.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
@@ -438,7 +289,7 @@ TEST_F(DashboardTest, AtTwiceTheDpiEveryLengthDoubles) {
     form.Timer1Timer();
   }
   ::GdiFlush();
-  const win::DibSurface& shown = form.composed();
+  const win::DibSurface& shown = form.dashboard().composed();
   const auto at = [&](int x, int y) {
     return shown.bits()[static_cast<size_t>(y) * shown.width() + x];
   };
@@ -455,8 +306,7 @@ TEST_F(DashboardTest, AtTwiceTheDpiEveryLengthDoubles) {
   EXPECT_EQ(polar(54, 20), 0xE60012u);
   EXPECT_EQ(polar(120, 180), kBackdrop.dib_pixel());
   EXPECT_EQ(polar(120 + 28, 180), kBackdrop.dib_pixel()) << "a 60 px track";
-  EXPECT_EQ(DifferentPixels(shown, form.ComposeWhole()), 0)
-      << WhereTheyDiffer(shown, form.ComposeWhole());
+  EXPECT_EQ(DifferentPixels(shown, Whole(form)), 0) << WhereTheyDiffer(shown, Whole(form));
   // White figures right-aligned at 2 x 571, none beyond it.
   int white = 0, beyond = 0;
   for (int y = 240; y < 290; ++y) {

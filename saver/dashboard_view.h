@@ -1,0 +1,106 @@
+// The dashboard a saver window shows: the background picture, the eight figure labels
+// and the ring gauge, composed for the window. It never sees a window message: the
+// window gives it its size, its scale, its ticks and the DC to show them on, and it
+// tells which areas changed. A tick reads the uptime once and the settings file only
+// when it changed, redraws only the gauge's moved arcs and the labels whose text
+// changed, and puts only those areas on the target.
+//
+// What the window shows lies in a composed surface, client-sized. A tick's areas reach
+// the target by the cheapest of three ways: an area of the gauge alone straight from the
+// gauge's tiles; a small area inside the paint box (a label's, say) composed in a small
+// surface of its own, whose few pages stand in for one page a row of the composed
+// surface; anything else composed in the composed surface and copied from there. The
+// composed surface catches up with the first two only when a paint needs it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "energy/uptime.h"
+#include "platform/dib.h"
+#include "platform/file.h"
+#include "saver/dashboard.h"
+#include "saver/dashboard_labels.h"
+#include "saver/gauge_tiles.h"
+#include "saver/picture.h"
+#include "saver/text_surface.h"
+
+namespace wd::saver {
+
+class DashboardView {
+ public:
+  // At scale 1, with the picture stored for it; nothing to show until the first Resize.
+  DashboardView();
+  DashboardView(const DashboardView&) = delete;
+  DashboardView& operator=(const DashboardView&) = delete;
+
+  // Everything `scale` (DPI / 96) times as large as at 96 DPI, with the picture stored
+  // for that scale; shown with the next Resize.
+  void SetScale(double scale);
+  // Another background picture (an empty one shows the backdrop); shown with the next
+  // Resize.
+  void SetPicture(Picture picture) { picture_ = std::move(picture); }
+  // Composes everything afresh for a client area of this size (the gauge appears with
+  // the next tick, as after any repaint of its area). False for an empty size, which
+  // changes nothing.
+  bool Resize(int width, int height);
+
+  // One tick: the ring gauge one step on and the figures of this moment, every one from
+  // one reading of the uptime and of the settings file. Each label takes its text as soon
+  // as it is known: when a figure raises, the labels before it are new and the ones
+  // after it keep their texts; the changes made are shown by the next ShowChanges.
+  void Tick();
+  // Composes what changed since the last call and puts it on `target` (the window's
+  // DC; with none, the composed surface alone takes it). The client areas that changed,
+  // valid until the next call.
+  const std::vector<RECT>& ShowChanges(HDC target);
+  // Copies `area` of what the window shows onto `dc`; false before the first Resize.
+  bool Paint(HDC dc, const RECT& area);
+
+  // What the window shows, caught up with every change shown.
+  const win::DibSurface& composed();
+  double scale() const { return scale_; }
+  const Picture& picture() const { return picture_; }
+  // Ticks since the dashboard was made.
+  int64_t ticks() const { return tick_counter_.count(); }
+  const DashboardLabel& label(Label which) const { return labels_[which]; }
+  // The gauge's square in client pixels, and the ring values it shows (none until a
+  // tick draws it).
+  RECT paint_box() const;
+  const std::optional<RingValues>& gauge_values() const { return gauge_.values(); }
+  // How often the ticks read the settings file from the disk (for the benches).
+  int settings_readings() const { return settings_file_.readings(); }
+
+ private:
+  void SetLabel(Label which, const std::string& text);
+  // Backdrop and picture into the background surface.
+  void ComposeBackground();
+  // Background, gauge and labels inside `area` (client pixels) into `target`, whose
+  // pixel (0, 0) is the client pixel (left, top).
+  void ComposeArea(const RECT& area, TextSurface& target, int left, int top);
+  // Brings the composed surface's paint box up to what went to the window.
+  void CatchUp();
+
+  double scale_ = 1.0;
+  Picture picture_;
+  TickCounter tick_counter_;
+  UpTimeReader uptime_reader_;  // the uptime each tick rests on
+  // The settings file's bytes: each tick looks whether the file changed, and reads it
+  // only when it did.
+  win::CachedFile settings_file_;
+  DashboardLabels labels_;      // before the surfaces that hold their fonts
+  win::DibSurface background_;  // backdrop colour and picture, client-sized
+  GaugeTiles gauge_;
+  TextSurface composed_;    // what the window shows
+  TextSurface small_area_;  // where a small area is composed for the window
+  // Client rectangles changed and still to be shown, and those shown last.
+  std::vector<RECT> changed_, shown_;
+  // The window shows areas of the paint box that went there straight from the gauge's
+  // tiles or from the small surface, and are not in the composed surface yet.
+  bool gauge_behind_ = false;
+};
+
+}  // namespace wd::saver

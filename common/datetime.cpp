@@ -1,6 +1,7 @@
 #include "common/datetime.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace wd {
 namespace {
@@ -80,6 +81,40 @@ DateTime EncodeDateTime(const CalendarTime& t) {
   const DateTime date = EncodeDate(t.year, t.month, t.day);
   const DateTime time = EncodeTime(t.hour, t.minute, t.second, t.millisecond);
   return date >= 0 ? date + time : date - time;
+}
+
+std::string IsoDateTimeText(DateTime value, bool with_milliseconds) {
+  const CalendarTime t = DecodeDateTime(value);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  std::string out = text;
+  if (with_milliseconds) {
+    std::snprintf(text, sizeof text, ".%03d", t.millisecond);
+    out += text;
+  }
+  return out;
+}
+
+std::optional<DateTime> ParseIsoDateTime(const std::string& text) {
+  if (text.size() != 19 && text.size() != 23) return std::nullopt;
+  // Fixed places: digits where digits belong, the separators between them.
+  const std::string shape = text.size() == 19 ? "dddd-dd-dd dd:dd:dd" : "dddd-dd-dd dd:dd:dd.ddd";
+  int fields[7] = {};
+  int field = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (shape[i] == 'd') {
+      if (text[i] < '0' || text[i] > '9') return std::nullopt;
+      fields[field] = fields[field] * 10 + (text[i] - '0');
+    } else {
+      if (text[i] != shape[i]) return std::nullopt;
+      ++field;
+    }
+  }
+  const int y = fields[0], mo = fields[1], d = fields[2], h = fields[3], mi = fields[4],
+            sec = fields[5], ms = fields[6];
+  if (!IsValidDate(y, mo, d) || h > 23 || mi > 59 || sec > 59) return std::nullopt;
+  return EncodeDate(y, mo, d) + EncodeTime(h, mi, sec, ms);
 }
 
 }  // namespace wd

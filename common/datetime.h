@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace wd {
 
@@ -35,5 +37,10 @@ CalendarTime DecodeDateTime(DateTime value);
 DateTime EncodeDateTime(const CalendarTime& t);
 
 int DaysInMonth(int year, int month);
+
+// Date-times as text that no locale changes: "yyyy-mm-dd hh:mm:ss", with ".zzz"
+// milliseconds when asked. The reader takes both forms and nothing else.
+std::string IsoDateTimeText(DateTime value, bool with_milliseconds = false);
+std::optional<DateTime> ParseIsoDateTime(const std::string& text);
 
 }  // namespace wd

@@ -4,6 +4,7 @@ namespace wd {
 namespace {
 
 LocalClockFunction g_clock_override = nullptr;
+LocalClockFunction g_utc_override = nullptr;
 
 }  // namespace
 
@@ -11,8 +12,16 @@ DateTime LocalNow() {
   return g_clock_override ? g_clock_override() : SystemLocalNow();
 }
 
+DateTime UtcNow() {
+  return g_utc_override ? g_utc_override() : SystemUtcNow();
+}
+
 void SetLocalClockForTesting(LocalClockFunction clock) {
   g_clock_override = clock;
+}
+
+void SetUtcClockForTesting(LocalClockFunction clock) {
+  g_utc_override = clock;
 }
 
 }  // namespace wd

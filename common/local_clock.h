@@ -1,5 +1,6 @@
-// The computer's local date and time, to the millisecond: the one clock reader of the
-// program (the energy figures, the time client, the dialogs), and its test seam.
+// The computer's local date and time, and its UTC time, to the millisecond: the clock
+// readers of the program (the energy figures, the time client, the dialogs), and their
+// test seams.
 #pragma once
 
 #include "common/datetime.h"
@@ -11,8 +12,15 @@ DateTime LocalNow();
 // The system's own reading: GetLocalTime on Windows, the C library's local time elsewhere.
 DateTime SystemLocalNow();
 
+// The system's UTC time, or the one a test put in its place.
+DateTime UtcNow();
+// GetSystemTime on Windows, the C library's time elsewhere.
+DateTime SystemUtcNow();
+
 using LocalClockFunction = DateTime (*)();
 // Swaps the clock LocalNow reads; null restores the system's.
 void SetLocalClockForTesting(LocalClockFunction clock);
+// Swaps the clock UtcNow reads; null restores the system's.
+void SetUtcClockForTesting(LocalClockFunction clock);
 
 }  // namespace wd

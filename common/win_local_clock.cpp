@@ -1,13 +1,13 @@
-// The local clock of Windows.
+// The local and UTC clocks of Windows.
 #include <windows.h>
 
 #include "common/local_clock.h"
 
 namespace wd {
 
-DateTime SystemLocalNow() {
-  SYSTEMTIME st;
-  ::GetLocalTime(&st);
+namespace {
+
+DateTime FromSystemTime(const SYSTEMTIME& st) {
   CalendarTime t;
   t.year = st.wYear;
   t.month = st.wMonth;
@@ -18,6 +18,20 @@ DateTime SystemLocalNow() {
   t.second = st.wSecond;
   t.millisecond = st.wMilliseconds;
   return EncodeDateTime(t);
+}
+
+}  // namespace
+
+DateTime SystemLocalNow() {
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  return FromSystemTime(st);
+}
+
+DateTime SystemUtcNow() {
+  SYSTEMTIME st;
+  ::GetSystemTime(&st);
+  return FromSystemTime(st);
 }
 
 }  // namespace wd

@@ -45,7 +45,21 @@ EnergyRates ReadEnergyRates(const SettingsFile& ini) {
           ini.ReadFloat("Parameters", "UnitCo2", defaults.unit_co2)};
 }
 
+std::optional<DateTime> ReadLastCounting(const SettingsFile& ini) {
+  if (auto last = ParseIsoDateTime(ini.ReadText("History", "LastCounted", ""))) return last;
+  const DateTime from = ini.ReadDate("Parameters", "FromDate", 0);
+  if (from != 0) return from;
+  return std::nullopt;
+}
+
+bool CountedInAnEarlierYear(const SettingsFile& ini, DateTime now) {
+  const std::optional<DateTime> last = ReadLastCounting(ini);
+  return last && DecodeDateTime(*last).year < DecodeDateTime(now).year;
+}
+
 double ReadThisYearHours(const SettingsFile& ini) {
+  // The stored hours are last year's until the dialog counts again.
+  if (CountedInAnEarlierYear(ini, LocalNow())) return 0;
   return ini.ReadFloat("History", "ThisYear", 0);
 }
 
@@ -70,7 +84,12 @@ double ThisYearCo2(double this_year_hours, const EnergyRates& rates) {
 DateTime GetFromDate(SettingsFile& ini) {
   const DateTime now = LocalNow();
   const DateTime stored = ini.ReadDate("Parameters", "FromDate", 0);
-  if (stored != 0) return stored;
+  if (stored != 0) {
+    // A new year: the statistics count from its first day, as the dialog's next counting
+    // will store.
+    if (CountedInAnEarlierYear(ini, now)) return EncodeDate(DecodeDateTime(now).year, 1, 1);
+    return stored;
+  }
   ini.WriteDate("Parameters", "FromDate", LocalNow());
   return now;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "common/datetime.h"
 #include "energy/settings_file.h"
@@ -25,7 +26,8 @@ double HoursToFee(double hours);
 double HoursToCo2(double hours);
 
 // The date from which statistics are counted; stores today's date when none is stored and
-// then returns the current date and time.
+// then returns the current date and time. In a year later than the last counting, 1
+// January of the current year, without writing anything.
 DateTime GetFromDate();
 
 // The settings the figures are made of, as one caller reads them once (Parameters/Watts,
@@ -37,8 +39,14 @@ struct EnergyRates {
   double unit_co2 = 0.637;
 };
 EnergyRates ReadEnergyRates(const SettingsFile& ini);
-// The stored hours of this year (History/ThisYear, default 0).
+// The stored hours of this year (History/ThisYear, default 0); 0 when they were last
+// counted in an earlier year than the current one.
 double ReadThisYearHours(const SettingsFile& ini);
+// The local moment the statistics were last counted: History/LastCounted, or for a file
+// without it (older versions) Parameters/FromDate; nothing when neither is stored.
+std::optional<DateTime> ReadLastCounting(const SettingsFile& ini);
+// Whether that moment lies in an earlier year than `now`.
+bool CountedInAnEarlierYear(const SettingsFile& ini, DateTime now);
 
 // The figures above on given settings: HoursToKwh(h) is HoursToKwh(h, ReadEnergyRates(..)),
 // CalcPowerKwh() is HoursToKwh(CalcHours(), ...), CalcThisYearCo2() is

@@ -43,6 +43,20 @@ uint32_t SystemTickCount() {
   return static_cast<uint32_t>(ms);
 }
 
+// The boot clock counts the time suspended, the monotonic clock does not. The boot clock
+// is read first, so that a system never suspended gives 0 rather than a nanosecond's
+// rounding.
+int64_t SystemSuspendedMs() {
+  timespec boot{}, monotonic{};
+  clock_gettime(CLOCK_BOOTTIME, &boot);
+  clock_gettime(CLOCK_MONOTONIC, &monotonic);
+  const int64_t ns = (static_cast<int64_t>(boot.tv_sec) - monotonic.tv_sec) * 1000000000 +
+                     (static_cast<int64_t>(boot.tv_nsec) - monotonic.tv_nsec);
+  return ns > 0 ? ns / 1000000 : 0;
+}
+
+void UseInterruptTimeForTesting(bool) {}
+
 FormatSettings ReadUserFormatSettings() {
   return FormatSettings{};
 }

@@ -15,6 +15,7 @@ namespace {
 
 PerfDataSource* g_source_override = nullptr;
 TickCountFunction g_tick_override = nullptr;
+SuspendedTimeFunction g_suspended_override = nullptr;
 
 constexpr uint32_t kNameListReserve = 1024;
 constexpr uint32_t kObjectQueryStep = 4096;
@@ -274,7 +275,7 @@ int64_t UpTimeReader::ReadSystemUpTime() {
 }
 
 int64_t UpTimeReader::GetUpTimeMs() {
-  return UpTimeOrTicks(ReadSystemUpTime());
+  return RunningTime(UpTimeOrTicks(ReadSystemUpTime()), SuspendedMs());
 }
 
 int64_t ReadSystemUpTime() {
@@ -282,7 +283,26 @@ int64_t ReadSystemUpTime() {
 }
 
 int64_t GetUpTimeMs() {
-  return UpTimeOrTicks(ReadSystemUpTime());
+  return ReadUptime().running_ms;
+}
+
+UptimeReading ReadUptime() {
+  UptimeReading r;
+  r.since_start_ms = UpTimeOrTicks(ReadSystemUpTime());
+  r.suspended_ms = SuspendedMs();
+  r.running_ms = RunningTime(r.since_start_ms, r.suspended_ms);
+  return r;
+}
+
+int64_t RunningTime(int64_t since_start_ms, int64_t suspended_ms) {
+  if (suspended_ms <= 0 || since_start_ms < 0) return since_start_ms;
+  // A tick count that wrapped after 49.7 days can be smaller than the suspended time.
+  return since_start_ms > suspended_ms ? since_start_ms - suspended_ms : 0;
+}
+
+int64_t SuspendedMs() {
+  const int64_t suspended = g_suspended_override ? g_suspended_override() : SystemSuspendedMs();
+  return suspended > 0 ? suspended : 0;
 }
 
 int64_t UpTimeOrTicks(int64_t up_time) {
@@ -296,6 +316,9 @@ void SetPerfDataSourceForTesting(PerfDataSource* source) {
 }
 void SetTickCountForTesting(TickCountFunction tick_count) {
   g_tick_override = tick_count;
+}
+void SetSuspendedTimeForTesting(SuspendedTimeFunction suspended) {
+  g_suspended_override = suspended;
 }
 
 }  // namespace wd

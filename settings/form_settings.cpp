@@ -54,14 +54,6 @@ void SetText(HWND control, const std::string& text) {
   ::SetWindowTextW(control, win::Widen(text).c_str());
 }
 
-// The system's UTC time as a date-time.
-DateTime UtcNow() {
-  SYSTEMTIME st;
-  ::GetSystemTime(&st);
-  return EncodeDate(st.wYear, st.wMonth, st.wDay) +
-         EncodeTime(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
-}
-
 // The user's first day of the week, 0 = Sunday (the locale counts 0 = Monday).
 int FirstDayOfWeek() {
   wchar_t value[4] = {};
@@ -496,27 +488,24 @@ void TFormSettings::SyncTimeIfEnabled() {
   }
 }
 
-CountingMoment TFormSettings::MomentNow(std::int64_t uptime_ms) const {
+CountingMoment TFormSettings::MomentNow(const UptimeReading& uptime) const {
   CountingMoment m;
   m.local_now = LocalNow();
   m.utc_now = UtcNow();
-  m.uptime_ms = uptime_ms;
-  m.uptime_hours = UptimeToHours(uptime_ms);
+  m.uptime = uptime;
   m.first_day_of_week = FirstDayOfWeek();
   return m;
 }
 
 void TFormSettings::Timer1Timer() {
-  const std::int64_t uptime = GetUpTimeMs();
+  const UptimeReading reading = ReadUptime();
+  const std::int64_t uptime = reading.running_ms;
   const FormatSettings& fs = CurrentFormatSettings();
-  HistoryRecord stored;
-  {
-    SettingsFile file(SettingsFilePath());
-    stored = ReadHistory(file);
-  }
-  const Counted counted = CountHistory(stored, MomentNow(uptime));
+  // The record loaded when the dialog opened (and moved with its own clock correction)
+  // counts on: each tick adds what ran since the one before.
+  const Counted counted = CountHistory(record_, MomentNow(reading));
   record_ = counted.record;
-  new_from_date_ = counted.new_from_date;
+  if (counted.new_from_date) new_from_date_ = counted.new_from_date;
 
   const HistoryTotals& t = record_.totals;
   const struct {
@@ -560,7 +549,7 @@ void TFormSettings::FormClose() {
 }
 
 void TFormSettings::ResetHistory() {
-  const HistoryRecord reset = ResetRecord(MomentNow(GetUpTimeMs()));
+  const HistoryRecord reset = ResetRecord(MomentNow(ReadUptime()));
   SettingsFile file(SettingsFilePath());
   WriteHistory(file, reset);
   file.WriteDate(kParameters, "FromDate", LocalNow());

@@ -71,7 +71,7 @@ class TFormSettings : public win::Window {
   void PlaceAutoSized(int id, int x, int y, int wrap_width = 0);
   void OnCommand(int id, int code);
   LRESULT OnControlColour(HDC dc, HWND control);
-  CountingMoment MomentNow(std::int64_t uptime_ms) const;
+  CountingMoment MomentNow(const UptimeReading& uptime) const;
 
   UINT dpi_ = 96;
   win::GdiObject dialog_font_, page_font_, stats_label_font_, stats_text_font_;

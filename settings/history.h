@@ -1,11 +1,15 @@
 // The running-time statistics of the dialog: four hour totals (today, this week, this
-// month, this year) and what is needed to count each running period of the computer
-// only once and to start a total afresh when its day, week, month or year is over.
+// month, this year), counted so that each running hour of the computer is counted once,
+// in the day it ran, whatever the wall clock does.
 //
-// Counting happens at a moment: the local time, the UTC time and the uptime then. The
-// running period is known by the moment the computer started (UTC now minus the
-// uptime). Hours of a period already added are remembered, so opening the dialog again
-// in the same period adds only what has run since.
+// Counting happens at a moment: the local time, the UTC time and one reading of the
+// uptime. What the last counting saw of the running period (how long the computer had
+// been up, how long of that suspended, how much of its running time is in the totals) is
+// kept beside the totals. A period is a new one when the computer has restarted since:
+// its time since the start or its suspended time went back, or by the clock it started
+// after the last counting (unless the clock then read earlier than the counting before
+// it: then the uptimes alone decide). The hours not yet counted are the latest running hours up to
+// the moment of counting, each credited to the day, week, month and year it falls in.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +17,7 @@
 #include <string>
 
 #include "common/datetime.h"
+#include "energy/uptime.h"
 
 namespace wd {
 class SettingsFile;
@@ -29,14 +34,24 @@ struct HistoryTotals {
   bool operator==(const HistoryTotals&) const = default;
 };
 
+// The running period as the last counting saw it.
+struct PeriodMark {
+  // The clock (UTC) at the counting; none when that clock read earlier than the counting
+  // before, so it cannot be trusted to tell periods apart.
+  std::optional<DateTime> utc;
+  std::int64_t since_start_ms = 0;  // time since the start, suspended time included
+  std::int64_t suspended_ms = 0;    // time spent asleep or hibernated since the start
+  std::int64_t counted_ms = 0;      // running time of the period already in the totals
+  bool operator==(const PeriodMark&) const = default;
+};
+
 // The History section as the dialog keeps it.
 struct HistoryRecord {
   HistoryTotals totals;
-  // The running period last counted: when the computer started (UTC) and how many of
-  // its hours are already in the totals. Absent in files of older versions.
-  std::optional<DateTime> counted_boot_utc;
-  double counted_hours = 0;
-  // Local date and time of the last counting. Absent in files of older versions.
+  // Absent in files of older versions, and after a reset by one.
+  std::optional<PeriodMark> period;
+  // Local date and time of the last counting; it never moves backwards. A file of an
+  // older version without it reads Parameters/FromDate here.
   std::optional<DateTime> last_counted;
   bool operator==(const HistoryRecord&) const = default;
 };
@@ -45,14 +60,9 @@ struct HistoryRecord {
 struct CountingMoment {
   DateTime local_now = 0;
   DateTime utc_now = 0;
-  std::int64_t uptime_ms = 0;
-  double uptime_hours = 0;    // the uptime in hours as the figures round it (CalcHours)
+  UptimeReading uptime;
   int first_day_of_week = 1;  // 0 = Sunday, 1 = Monday, ... 6 = Saturday
 };
-
-// Two start moments of the computer this close together are one running period: the
-// clock may have been corrected a little between two countings.
-inline constexpr double kSamePeriodTolerance = 3.0 / (24 * 60);  // days
 
 // The result of counting at one moment.
 struct Counted {
@@ -62,29 +72,27 @@ struct Counted {
   std::optional<DateTime> new_from_date;
 };
 
-// Adds to `stored` the hours of the current running period not yet counted, after
-// starting afresh every total whose day, week, month or year is over since the last
-// counting. Hours go to the periods that contain the moment of counting.
+// Whether `now` lies in the running period the mark was taken in.
+bool SamePeriod(const PeriodMark& mark, const CountingMoment& now);
+
+// Adds to `stored` the running hours not yet counted, after starting afresh every total
+// whose day, week, month or year is over since the last counting.
 Counted CountHistory(const HistoryRecord& stored, const CountingMoment& now);
 
-// The record after a reset at `now`: totals 0, the current running period counted
-// with none of its hours, so its whole uptime counts from here on.
+// The record after a reset at `now`: totals 0, the current running period counted with
+// none of its hours, so its whole running time counts from here on.
 HistoryRecord ResetRecord(const CountingMoment& now);
 
-// The clock was set forward by `offset_days` (negative: back): the remembered start
-// of the period moves with it, so the same period is still recognised.
+// The clock was set forward by `offset_days` (negative: back): the moment of the last
+// counting, as the period test compares it, moves with it.
 void ShiftForClockChange(HistoryRecord& record, double offset_days);
 
 // The first day (midnight) of the week holding `date`.
 DateTime WeekStart(DateTime date, int first_day_of_week);
 
-// Date-times in the locale-independent text of the new History keys:
-// "yyyy-mm-dd hh:mm:ss".
-std::string IsoDateTimeText(DateTime value);
-std::optional<DateTime> ParseIsoDateTime(const std::string& text);
-
-// The History keys and Parameters/FromDate through the settings file. Reading never
-// fails; writing raises the settings file's write error and stops at that key.
+// The History keys through the settings file (and Parameters/FromDate for files without
+// LastCounted). Reading never fails; writing raises the settings file's write error and
+// stops at that key.
 HistoryRecord ReadHistory(const SettingsFile& file);
 void WriteHistory(SettingsFile& file, const HistoryRecord& record);
 

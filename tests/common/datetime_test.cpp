@@ -41,5 +41,20 @@ TEST(DateTime, RoundTripsCalendarFields) {
   }
 }
 
+TEST(DateTime, IsoTextReadsBackAndRejectsOtherForms) {
+  const DateTime t = EncodeDate(2026, 1, 31) + EncodeTime(23, 59, 58, 0);
+  EXPECT_EQ(IsoDateTimeText(t), "2026-01-31 23:59:58");
+  EXPECT_EQ(ParseIsoDateTime("2026-01-31 23:59:58"), t);
+  const DateTime ms = t + EncodeTime(0, 0, 0, 7);
+  EXPECT_EQ(IsoDateTimeText(ms, true), "2026-01-31 23:59:58.007");
+  EXPECT_NEAR(*ParseIsoDateTime("2026-01-31 23:59:58.007"), ms, 0.1 / kMsPerDay);
+  for (const char* bad :
+       {"", "2026-02-30 00:00:00", "2026-01-31 24:00:00", "2026/01/31 23:59:58",
+        "2026-01-31 23:59:58x", " 2026-01-31 23:59:5", "abcd-ef-gh ij:kl:mn",
+        "2026-01-31 23:59:58.07", "2026-01-31 23:59:58,007", "+026-01-31 23:59:58"}) {
+    EXPECT_FALSE(ParseIsoDateTime(bad)) << bad;
+  }
+}
+
 }  // namespace
 }  // namespace wd

@@ -14,6 +14,7 @@ namespace wd {
 namespace {
 
 uint32_t g_ticks = 0;
+int64_t g_suspended = 0;
 DateTime g_now = 0;
 
 // No performance data: the uptime is the tick count the test sets.
@@ -29,11 +30,14 @@ class CalculateTest : public test::TempFolderTest {
     TempFolderTest::SetUp();
     SetPerfDataSourceForTesting(&no_data_);
     SetTickCountForTesting([] { return g_ticks; });
+    g_suspended = 0;
+    SetSuspendedTimeForTesting([] { return g_suspended; });
     SetLocalClockForTesting([] { return g_now; });
   }
   void TearDown() override {
     SetPerfDataSourceForTesting(nullptr);
     SetTickCountForTesting(nullptr);
+    SetSuspendedTimeForTesting(nullptr);
     SetLocalClockForTesting(nullptr);
     TempFolderTest::TearDown();
   }
@@ -85,6 +89,12 @@ TEST_F(CalculateTest, WorkedTablesWithoutAFile) {
   SettingsFile(SettingsFilePath()).WriteFloat("History", "ThisYear", 100);
   EXPECT_EQ(FormatFigure(CalcThisYearCo2()), "1.911");
 
+  // The time the computer slept is no running time.
+  g_ticks = 5400000 + 3600000;
+  g_suspended = 3600000;
+  EXPECT_EQ(CalcHours(), 1.5);
+  g_suspended = 0;
+
   // Settings are read at every call; negative Watts give negative figures.
   Set("Watts", -30);
   g_ticks = 5400000;
@@ -107,6 +117,39 @@ TEST_F(CalculateTest, FromDateIsStoredOnce) {
   EXPECT_EQ(GetFromDate(), g_now);
   EXPECT_EQ(GetFromDate(), EncodeDate(2023, 3, 19));
   EXPECT_EQ(test::ReadBytes(SettingsFilePath()), "[Parameters]\r\nFromDate=2023/3/19\r\n");
+}
+
+// In a year later than the last counting the saver shows nothing of last year: 0 for
+// this year's CO2 and 1 January as the from-date, and writes nothing.
+TEST_F(CalculateTest, ANewYearBeforeTheNextCounting) {
+  struct Case {
+    const char* name;
+    const char* file;
+    DateTime now;
+    double co2;
+    DateTime from;
+  };
+  const char* counted_2026 =
+      "[Parameters]\r\nWatts=30\r\nFromDate=1/1/2026\r\n[History]\r\nThisYear=100\r\n"
+      "LastCounted=2026-12-31 23:30:00\r\n";
+  const char* older_file =
+      "[Parameters]\r\nWatts=30\r\nFromDate=5/1/2025\r\n[History]\r\nThisYear=100\r\n";
+  const Case cases[] = {
+      {"the same year", counted_2026, EncodeDate(2026, 12, 31) + 0.99, 1.911,
+       EncodeDate(2026, 1, 1)},
+      {"a new year", counted_2026, EncodeDate(2027, 1, 1) + 0.01, 0, EncodeDate(2027, 1, 1)},
+      {"a file of an older version, counted from 2025", older_file, EncodeDate(2026, 2, 3), 0,
+       EncodeDate(2026, 1, 1)},
+      {"a clock in the past", counted_2026, EncodeDate(2000, 1, 1), 1.911, EncodeDate(2026, 1, 1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::WriteBytes(SettingsFilePath(), c.file);
+    g_now = c.now;
+    EXPECT_EQ(FormatFigure(CalcThisYearCo2()), FormatFigure(c.co2));
+    EXPECT_EQ(GetFromDate(), c.from);
+    EXPECT_EQ(test::ReadBytes(SettingsFilePath()), c.file);
+  }
 }
 
 // Independent reckoning in quadruple precision: the integer count of thousandths the

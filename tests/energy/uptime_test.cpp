@@ -10,6 +10,10 @@
 
 #include "common/errors.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace wd {
 namespace {
 
@@ -351,6 +355,71 @@ TEST(UptimeReader, SystemSourcesAgree) {
     EXPECT_LT(up - ticks, 2000);
   } else {
     EXPECT_GT(up, 0);
+  }
+}
+
+// The running time is the time since the start less the time suspended, from one
+// reading of each, in every way the program reads it.
+TEST(UptimeReader, RunningTimeLeavesOutTheSuspendedTime) {
+  struct Case {
+    int64_t since_start, suspended, running;
+  } cases[] = {
+      {7200000, 0, 7200000},        // nothing suspended: the uptime itself
+      {7200000, 1800000, 5400000},  // half an hour asleep
+      {1000, 5000, 0},              // a tick count that wrapped: never negative
+      {-5000, 100, -5000},          // odd performance data is passed on as it is
+      {7200000, -3, 7200000},       // a suspended time below 0 is none
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunningTime(c.since_start, c.suspended), c.running);
+
+  FakePerfData fake;
+  fake.objects["2"] = BuildBlock({Uptime(50000000, 0)});  // 5000 ms
+  SetPerfDataSourceForTesting(&fake);
+  SetSuspendedTimeForTesting([]() -> int64_t { return 1200; });
+  EXPECT_EQ(SuspendedMs(), 1200);
+  EXPECT_EQ(GetUpTimeMs(), 3800);
+  EXPECT_EQ(ReadUptime(), (UptimeReading{5000, 1200, 3800}));
+  UpTimeReader reader;
+  EXPECT_EQ(reader.GetUpTimeMs(), 3800);
+  EXPECT_EQ(reader.ReadSystemUpTime(), 5000);
+  // Without performance data the tick count is the time since the start.
+  fake.objects.clear();
+  SetTickCountForTesting([]() -> uint32_t { return 10000; });
+  EXPECT_EQ(ReadUptime(), (UptimeReading{10000, 1200, 8800}));
+  SetSuspendedTimeForTesting([]() -> int64_t { return -7; });
+  EXPECT_EQ(SuspendedMs(), 0);
+  EXPECT_EQ(GetUpTimeMs(), 10000);
+  SetSuspendedTimeForTesting(nullptr);
+  SetTickCountForTesting(nullptr);
+  SetPerfDataSourceForTesting(nullptr);
+}
+
+// The system's own suspended time: never negative, and where nothing was ever suspended
+// (Wine suspends nothing) exactly 0 on both ways of reading it, so the figures are those
+// of the uptime itself.
+TEST(UptimeReader, SystemSuspendedTime) {
+  bool never_suspended = false;
+#ifdef _WIN32
+  never_suspended =
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#endif
+  for (bool interrupt_time : {true, false}) {
+    UseInterruptTimeForTesting(interrupt_time);
+    for (int i = 0; i < 500; ++i) {
+      const int64_t suspended = SystemSuspendedMs();
+      EXPECT_GE(suspended, 0);
+      if (never_suspended) {
+        ASSERT_EQ(suspended, 0) << "interrupt time " << interrupt_time;
+      }
+    }
+  }
+  UseInterruptTimeForTesting(true);
+  if (never_suspended) {
+    const int64_t ticks = SystemTickCount();
+    const UptimeReading r = ReadUptime();
+    EXPECT_EQ(r.suspended_ms, 0);
+    EXPECT_EQ(r.running_ms, r.since_start_ms);
+    EXPECT_LT(r.since_start_ms - ticks, 2000);
   }
 }
 

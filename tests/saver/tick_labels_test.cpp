@@ -30,11 +30,13 @@ class TickLabelsTest : public test::TempFolderTest {
     TempFolderTest::SetUp();
     SetPerfDataSourceForTesting(&no_data_);
     SetTickCountForTesting([] { return g_ticks; });
+    SetSuspendedTimeForTesting([]() -> int64_t { return 0; });
     SetLocalClockForTesting([] { return EncodeDate(2026, 12, 9) + 0.5; });
   }
   void TearDown() override {
     SetPerfDataSourceForTesting(nullptr);
     SetTickCountForTesting(nullptr);
+    SetSuspendedTimeForTesting(nullptr);
     SetLocalClockForTesting(nullptr);
     TempFolderTest::TearDown();
   }
@@ -69,7 +71,7 @@ TEST_F(TickLabelsTest, EqualTheEnergyFunctionsAtTheSameUptime) {
     if (c.fee != 0) Store("Parameters", "UnitFee", c.fee);
     if (c.co2 != 0) Store("Parameters", "UnitCo2", c.co2);
     if (c.this_year != 0) Store("History", "ThisYear", c.this_year);
-    SettingsFile(SettingsFilePath()).WriteDate("Parameters", "FromDate", EncodeDate(2025, 3, 1));
+    SettingsFile(SettingsFilePath()).WriteDate("Parameters", "FromDate", EncodeDate(2026, 3, 1));
     g_ticks = c.uptime_ms;
     IniSnapshot snapshot(SettingsFilePath(), SystemIniBackend());
     const auto texts = Tick(c.uptime_ms, snapshot);

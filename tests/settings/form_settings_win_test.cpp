@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/local_clock.h"
 #include "energy/settings_file.h"
 #include "energy/uptime.h"
 #include "net/clock.h"
@@ -17,6 +18,7 @@
 #include "platform/text.h"
 #include "settings/control_ids.h"
 #include "tests/energy/test_support.h"
+#include "tests/net/fake_ntp_server.h"
 
 namespace wd::settings {
 namespace {
@@ -42,6 +44,16 @@ void Pump() {
   }
 }
 
+// The dialog's clocks: Taiwan time, moved by what the clock setter sets.
+DateTime g_local = 0;
+constexpr double kTaiwan = 8.0 / 24;
+DateTime FakeLocal() {
+  return g_local;
+}
+DateTime FakeUtc() {
+  return g_local - kTaiwan;
+}
+
 class FormSettingsTest : public test::TempFolderTest {
  protected:
   void SetUp() override {
@@ -54,12 +66,24 @@ class FormSettingsTest : public test::TempFolderTest {
           return answer_;
         });
     SetTickCountForTesting([] { return static_cast<uint32_t>(5760000); });  // 1 h 36 min
+    SetSuspendedTimeForTesting([]() -> int64_t { return 0; });
+    g_local = EncodeDate(2026, 12, 9) + 0.5;  // Wednesday noon
+    SetLocalClockForTesting(&FakeLocal);
+    SetUtcClockForTesting(&FakeUtc);
+    net::SetUtcBiasForTesting([] { return -kTaiwan; });
     SetSntpSetupForTesting(nullptr);
-    // No test sets the computer's clock.
-    net::SetClockSetterForTesting([](DateTime) { return true; });
+    // No test sets the computer's clock: the setter moves the test's clocks.
+    net::SetClockSetterForTesting([](DateTime t) {
+      g_local = t;
+      return true;
+    });
   }
   void TearDown() override {
     net::SetClockSetterForTesting(nullptr);
+    net::SetUtcBiasForTesting(nullptr);
+    SetLocalClockForTesting(nullptr);
+    SetUtcClockForTesting(nullptr);
+    SetSuspendedTimeForTesting(nullptr);
     SetTickCountForTesting(nullptr);
     SetSntpSetupForTesting(nullptr);
     win::Application::Instance().Reset();
@@ -279,6 +303,37 @@ TEST_F(FormSettingsTest, ResetAsksThenClearsAndACloseKeepsTheZeros) {
   TFormSettings again;
   again.Timer1Timer();
   EXPECT_DOUBLE_EQ(again.Totals().this_year, 1.6);
+}
+
+// The dialog sets a clock that was 8 hours behind since the computer started: the
+// period counted half an hour before under that clock is still the same period, on
+// every tick.
+TEST_F(FormSettingsTest, TheDialogsOwnClockCorrectionHoldsForEveryTick) {
+  g_local = EncodeDate(2026, 12, 9) + 4.0 / 24;  // reads 04:00, truly noon
+  test::WriteBytes(SettingsFilePath(),
+                   "[Parameters]\r\nAutoSNTP=1\r\nSNTPServer=127.0.0.1\r\n[History]\r\n"
+                   "Today=1.1\r\nThisWeek=1.1\r\nThisMonth=1.1\r\nThisYear=10.1\r\n"
+                   "LastCounted=2026-12-09 03:30:00\r\nCountedAt=2026-12-08 19:30:00.000\r\n"
+                   "CountedSinceStart=3960000\r\nCountedSuspended=0\r\nCountedRunning=3960000\r\n");
+  net::test::FakeServer server;
+  server.Respond([](const std::string& req) {
+    return std::vector<net::test::Outgoing>{
+        {net::test::MakeReply(net::test::AheadBy(req, 8 * 3600 * 1000))}};
+  });
+  const std::uint16_t port = server.port();
+  static std::uint16_t g_port;
+  g_port = port;
+  SetSntpSetupForTesting([](net::TIdSNTP& sntp) { sntp.SetPort(g_port); });
+  TFormSettings form;
+  EXPECT_NEAR(g_local, EncodeDate(2026, 12, 9) + 0.5, 1.0 / 86400);
+  for (int tick = 0; tick < 3; ++tick) {
+    form.Timer1Timer();
+    EXPECT_DOUBLE_EQ(form.Totals().this_year, 10.6);
+    EXPECT_DOUBLE_EQ(form.Totals().today, 1.6);
+  }
+  form.FormClose();
+  EXPECT_TRUE(Has("ThisYear=10.6"));
+  SetSntpSetupForTesting(nullptr);
 }
 
 TEST_F(FormSettingsTest, TimeSyncShowsItsFailureAndDropsItsErrors) {

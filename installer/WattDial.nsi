@@ -4,20 +4,24 @@
 ;
 ; Built by the Windows tree's target "installer" (installer/CMakeLists.txt), which
 ; scripts/build copies into dist/:
-;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DSAVER=.../WattDial.scr \
-;     -DMOVIE=.../earth.swf -DRESOURCES=.../resources -DOUTFILE=.../WattDial-Setup.exe WattDial.nsi
+;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DCOPYRIGHT_YEAR=2026 \
+;     -DSAVER=.../WattDial.scr -DMOVIE=.../earth.swf -DRESOURCES=.../resources \
+;     -DOUTFILE=.../WattDial-Setup.exe WattDial.nsi
 ;
 ; Switches: /S installs or uninstalls silently; /D=FOLDER (last) picks the folder;
 ; the uninstaller's /REMOVESETTINGS also removes the settings and statistics.
 
-!ifndef VERSION | SAVER | MOVIE | RESOURCES | OUTFILE
-  !error "define VERSION, SAVER, MOVIE, RESOURCES and OUTFILE (see the top of this file)"
+!ifndef VERSION | COPYRIGHT_YEAR | SAVER | MOVIE | RESOURCES | OUTFILE
+  !error "define VERSION, COPYRIGHT_YEAR, SAVER, MOVIE, RESOURCES and OUTFILE (see the top of this file)"
 !endif
 
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
+; Reproducible: the packed files carry no time of their own (installed, they take the
+; time they are written), so the installer depends only on their contents.
+SetDateSave off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -46,16 +50,33 @@ OutFile "${OUTFILE}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
+; The file's properties, in Traditional Chinese (1028) and English (1033), as the
+; program's own (resources/wattdial.rc).
 VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1028 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1028 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1028 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1028 "FileDescription" "WattDial 能源耗用螢幕保護程式 安裝程式"
 VIAddVersionKey /LANG=1028 "CompanyName" "${PRODUCT}"
-VIAddVersionKey /LANG=1028 "LegalCopyright" "© WattDial"
+VIAddVersionKey /LANG=1028 "LegalCopyright" "著作權所有 © ${COPYRIGHT_YEAR} WattDial 開發者"
+VIAddVersionKey /LANG=1028 "OriginalFilename" "WattDial-Setup.exe"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "WattDial energy use screen saver setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © ${COPYRIGHT_YEAR} the WattDial developers"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "WattDial-Setup.exe"
 
 !define MUI_ICON "${RESOURCES}/wattdial.ico"
 !define MUI_UNICON "${RESOURCES}/wattdial.ico"
+; WattDial's own pictures (tools/installer_art/make_installer_art.py): the gauge and the
+; earth on the welcome and finish pages, a small one in the other pages' header.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${RESOURCES}/installer-welcome.bmp"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_RIGHT
+!define MUI_HEADERIMAGE_BITMAP "${RESOURCES}/installer-header.bmp"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/dpi.h"
+
 namespace wd::win {
 
 struct WindowParams {

@@ -51,7 +51,7 @@ TFormMain::TFormMain(std::wstring program_path)
                                               MovieSettings{.movie = L"earth-2.swf"});
   flash2_ = std::make_unique<TShockwaveFlash>(hwnd(), 216, 136, 185, 154,
                                               MovieSettings{.movie = L"text.swf"}, false);
-  ApplyDpi(::GetDpiForWindow(hwnd()));
+  ApplyDpi(win::WindowDpi(hwnd()));
   timer1_ = std::make_unique<win::Timer>(hwnd(), kTimer1, 397, true);
   timer2_ = std::make_unique<win::Timer>(hwnd(), kTimer2, 60000, false);
   timer3_ = std::make_unique<win::Timer>(hwnd(), kTimer3, 30000, false);

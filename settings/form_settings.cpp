@@ -60,7 +60,7 @@ TFormSettings::TFormSettings() {
   params.width = kClientWidth;
   params.height = kClientHeight;
   Create(params);
-  dpi_ = ::GetDpiForWindow(hwnd());
+  dpi_ = win::WindowDpi(hwnd());
   if (dpi_ == 0) dpi_ = 96;
 
   CreateFonts();
@@ -221,7 +221,7 @@ void TFormSettings::LayOut() {
   const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(::GetWindowLongPtrW(form, GWL_EXSTYLE));
   RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-  ::AdjustWindowRectExForDpi(&frame, style, FALSE, ex_style, dpi_);
+  win::AdjustWindowRectForDpi(frame, style, false, ex_style, dpi_);
   const int w = frame.right - frame.left, h = frame.bottom - frame.top;
   ::SetWindowPos(form, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                  (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);

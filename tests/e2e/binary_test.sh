@@ -35,7 +35,7 @@ crc = zlib.crc32(open(sys.argv[2], "rb").read())
 sys.exit(0 if int.from_bytes(link[-4:], "little") == crc else 1)' "$tmp/link" "$debug_file" ||
     fail "the debug link's checksum is not that of $debug_file"
 fi
-system_dlls='^(ADVAPI32|BCRYPT|COMCTL32|GDI32|GDIPLUS|KERNEL32|MSVCRT|OLE32|SHELL32|USER32|WS2_32)\.DLL$'
+system_dlls='^(ADVAPI32|BCRYPT|COMCTL32|GDI32|GDIPLUS|KERNEL32|MSVCRT|OLE32|SHELL32|USER32|WEVTAPI|WS2_32)\.DLL$'
 while read -r dll; do
   grep -qE "$system_dlls" <<<"${dll^^}" || fail "needs $dll beside it"
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")

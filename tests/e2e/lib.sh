@@ -55,15 +55,16 @@ start_wine() {
   [ -f "$WINEPREFIX/system.reg" ] || wd_wine_start # the project's prefix, made once
   private_prefix="$work/prefix"
   cp -a "$WINEPREFIX" "$private_prefix"
-  # The copy is of a prefix this Wine made or updated, so Wine must not update it again
-  # during a test: under libfaketime (tests that move the clock a program sees), which
-  # moves file times too, the prefix's record of wine.inf's time looks stale, and the
-  # update that follows takes 15 s or more of the test's faked minutes.
-  echo disable >"$private_prefix/.update-timestamp"
   export WINEPREFIX="$private_prefix"
   # Wine's helper processes run in the test's locale too: a Wine process whose
   # locale differs rewrites the user's regional settings as it starts.
   wd_wine_start "$locale"
+  # Brought up to date by the start above, the copy must not be updated again during the
+  # test: under libfaketime (tests that move the clock a program sees), which moves file
+  # times too, the prefix's record of wine.inf's time looks stale, and the update that
+  # follows takes 15 s or more of the test's faked minutes. (Disabled before that start,
+  # a prefix copied while new missed the user's shell folders.)
+  echo disable >"$private_prefix/.update-timestamp"
 }
 
 # install_scr [--with-movie]: the .scr in a fresh folder, alone or with the movie

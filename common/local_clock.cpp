@@ -1,5 +1,7 @@
 #include "common/local_clock.h"
 
+#include <cmath>
+
 namespace wd {
 namespace {
 
@@ -14,6 +16,13 @@ DateTime LocalNow() {
 
 DateTime UtcNow() {
   return g_utc_override ? g_utc_override() : SystemUtcNow();
+}
+
+double LocalOffsetAt(DateTime utc) {
+  if (!g_clock_override && !g_utc_override) return SystemLocalOffsetAt(utc);
+  const DateTime now = UtcNow();
+  const double offset_now = std::round((LocalNow() - now) * 1440) / 1440;
+  return offset_now + SystemLocalOffsetAt(utc) - SystemLocalOffsetAt(now);
 }
 
 void SetLocalClockForTesting(LocalClockFunction clock) {

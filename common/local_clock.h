@@ -17,6 +17,14 @@ DateTime UtcNow();
 // GetSystemTime on Windows, the C library's time elsewhere.
 DateTime SystemUtcNow();
 
+// Local time less UTC at the UTC moment `utc`, in days, to the minute, by the rules of the
+// system's time zone (so a moment in summer gets the summer offset). Where a test put
+// clocks in place, their difference now stands for the offset now and the zone's rules
+// move it for other moments.
+double LocalOffsetAt(DateTime utc);
+// The system's own: SystemTimeToTzSpecificLocalTime on Windows, localtime_r elsewhere.
+double SystemLocalOffsetAt(DateTime utc);
+
 using LocalClockFunction = DateTime (*)();
 // Swaps the clock LocalNow reads; null restores the system's.
 void SetLocalClockForTesting(LocalClockFunction clock);

@@ -1,6 +1,8 @@
 // The local and UTC clocks elsewhere: the C library's time.
 #include <time.h>
 
+#include <cmath>
+
 #include "common/local_clock.h"
 
 namespace wd {
@@ -28,6 +30,14 @@ DateTime Now(bool utc) {
 }
 
 }  // namespace
+
+double SystemLocalOffsetAt(DateTime utc) {
+  constexpr DateTime kUnixEpoch = 25569;  // 1970-01-01
+  const time_t at = static_cast<time_t>(std::llround((utc - kUnixEpoch) * kSecondsPerDay));
+  tm local{};
+  if (!localtime_r(&at, &local)) return 0;
+  return std::round(local.tm_gmtoff / 60.0) / 1440;
+}
 
 DateTime SystemLocalNow() {
   return Now(false);

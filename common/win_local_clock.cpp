@@ -1,6 +1,8 @@
 // The local and UTC clocks of Windows.
 #include <windows.h>
 
+#include <cmath>
+
 #include "common/local_clock.h"
 
 namespace wd {
@@ -21,6 +23,23 @@ DateTime FromSystemTime(const SYSTEMTIME& st) {
 }
 
 }  // namespace
+
+double SystemLocalOffsetAt(DateTime utc) {
+  const CalendarTime t = DecodeDateTime(utc);
+  SYSTEMTIME at{};
+  at.wYear = static_cast<WORD>(t.year);
+  at.wMonth = static_cast<WORD>(t.month);
+  at.wDay = static_cast<WORD>(t.day);
+  at.wDayOfWeek = static_cast<WORD>(t.day_of_week);
+  at.wHour = static_cast<WORD>(t.hour);
+  at.wMinute = static_cast<WORD>(t.minute);
+  at.wSecond = static_cast<WORD>(t.second);
+  SYSTEMTIME local{};
+  if (t.year < 1601 || !::SystemTimeToTzSpecificLocalTime(nullptr, &at, &local)) {
+    return std::round((SystemLocalNow() - SystemUtcNow()) * 1440) / 1440;
+  }
+  return std::round((FromSystemTime(local) - FromSystemTime(at)) * 1440) / 1440;
+}
 
 DateTime SystemLocalNow() {
   SYSTEMTIME st;

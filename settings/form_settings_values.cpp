@@ -148,10 +148,9 @@ void TFormSettings::ReadPowerRecord(std::int64_t suspended_ms) {
     if (auto event = ParsePowerEvent(xml)) record.events.push_back(*event);
   }
   if (record.events.empty()) return;
-  // Local time less UTC as it is now, to the minute (a change to or from summer time
-  // since then moves a midnight by that hour).
-  const double offset = std::round((LocalNow() - UtcNow()) * 1440) / 1440;
-  record.local_offset_days = [offset](DateTime) { return offset; };
+  // Each moment's own offset, so that a day of the record in summer time has its
+  // midnight where the clock showed it then.
+  record.local_offset_days = [](DateTime utc) { return LocalOffsetAt(utc); };
   power_record_ = std::move(record);
 }
 

@@ -154,4 +154,23 @@ put("jpeg_image", "seed", bytes([0]) + jpeg)
 put("png_image", "seed", png)
 put("png_image", "seed-palette", picture("png8"))
 put("gif_image", "seed", gif)
+# --- rendered System-log events (Kernel-General 12 and 13, Kernel-Power 41 and 42, as in
+# the tests of power_record), cut at NUL bytes ---
+def event(provider, guid, event_id, created, data):
+    fields = "".join('<Data Name="%s">%s</Data>' % kv for kv in data)
+    return ('<Event xmlns="http://schemas.microsoft.com/win/2004/08/events/event"><System>'
+            '<Provider Name="Microsoft-Windows-%s" Guid="{%s}"/><EventID>%d</EventID>'
+            '<TimeCreated SystemTime="%s"/><EventRecordID>1</EventRecordID><Channel>System'
+            '</Channel></System><EventData>%s</EventData></Event>'
+            % (provider, guid, event_id, created, fields)).encode()
+
+
+general, power = "A68CA8B7-004F-D7B6-A698-07E2DE0F1F5D", "331C3B3A-2005-44C2-AC5E-77220C37D6B4"
+start = event("Kernel-General", general, 12, "2026-12-01T07:00:00.1Z",
+              [("StartTime", "2026-12-01T06:59:58.5Z")])
+sleep = event("Kernel-Power", power, 42, "2026-12-01T12:00:00Z", [("TargetState", "4"), ("Reason", "0")])
+stop = event("Kernel-General", general, 13, "2026-12-01T23:30:00Z", [("StopTime", "2026-12-01T23:30:00Z")])
+crash = event("Kernel-Power", power, 41, "2026-12-02T08:00:00Z", [("BugcheckCode", "0")])
+put("power_events", "seed-day", b"\0".join([start, sleep, stop]))
+put("power_events", "seed-crash", b"\0".join([start, crash, start]))
 print("fuzz seeds written under", ROOT, file=sys.stderr)

@@ -9,7 +9,7 @@ std::span<const Target> AllTargets() {
   static const Target targets[] = {
       {"perf_data", PerfData},   {"ini_store", IniStore}, {"settings_text", SettingsText},
       {"sntp_reply", SntpReply}, {"swf_movie", SwfMovie}, {"jpeg_image", JpegImage},
-      {"png_image", PngImage},   {"gif_image", GifImage},
+      {"png_image", PngImage},   {"gif_image", GifImage}, {"power_events", PowerEvents},
   };
   return targets;
 }

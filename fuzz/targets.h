@@ -25,6 +25,7 @@ int SwfMovie(const std::uint8_t* data, std::size_t size);
 int JpegImage(const std::uint8_t* data, std::size_t size);
 int PngImage(const std::uint8_t* data, std::size_t size);
 int GifImage(const std::uint8_t* data, std::size_t size);
+int PowerEvents(const std::uint8_t* data, std::size_t size);
 
 std::span<const Target> AllTargets();
 

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "common/win_system_time.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -16,15 +17,7 @@ std::function<bool(DateTime)> g_setter_override;
 std::function<std::uint32_t()> g_random_override;
 
 bool SetSystemLocalTime(const CalendarTime& t) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(t.year);
-  st.wMonth = static_cast<WORD>(t.month);
-  st.wDayOfWeek = static_cast<WORD>(t.day_of_week);
-  st.wDay = static_cast<WORD>(t.day);
-  st.wHour = static_cast<WORD>(t.hour);
-  st.wMinute = static_cast<WORD>(t.minute);
-  st.wSecond = static_cast<WORD>(t.second);
-  st.wMilliseconds = static_cast<WORD>(t.millisecond);
+  const SYSTEMTIME st = ToSystemTime(t);
   return ::SetLocalTime(&st) != FALSE;
 }
 

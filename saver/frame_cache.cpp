@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <map>
+#include <tuple>
 #include <variant>
 
 #include "swf/player.h"
@@ -59,22 +61,17 @@ FrameCache::FrameCache(int width, int height, size_t frames) {
   changes_.assign(frames, std::nullopt);
 }
 
-int FrameCache::DrawLoop(const std::shared_ptr<const swf::Movie>& movie,
-                         const swf::RenderOptions& options) {
-  // A player of its own runs the loop, so the one that plays keeps its place: every
-  // loop shows the same pictures, so its frames are those of any other loop.
-  swf::Player player(movie);
-  int drawn = 0;
-  for (size_t frame = 0; frame < kept_.size(); ++frame) {
-    player.advance();
-    uint32_t* pixels = slot(frame);
-    const bool complete = player.render(pixels, width_, height_, options);
-    ++drawn;
-    if (!complete) continue;  // drawn again when it is due, as far as it can be read
-    ToDibOrder(pixels, pixels_);
-    Keep(frame);
-  }
-  return drawn;
+std::shared_ptr<FrameCache> FrameCache::Shared(const std::wstring& key, int width, int height,
+                                               size_t frames) {
+  using Size = std::tuple<std::wstring, int, int, size_t>;
+  static std::map<Size, std::weak_ptr<FrameCache>> caches;
+  std::erase_if(caches, [](const auto& entry) { return entry.second.expired(); });
+  std::weak_ptr<FrameCache>& entry = caches[Size{key, width, height, frames}];
+  if (auto cache = entry.lock()) return cache;
+  auto cache = std::make_shared<FrameCache>(width, height, frames);
+  if (!*cache) return nullptr;
+  entry = cache;
+  return cache;
 }
 
 void FrameCache::Keep(size_t frame) {

@@ -1,8 +1,8 @@
 // The movie control's kept pictures: every frame of one loop of a movie whose loops look
-// alike, one below the other in one DIB, so that from the first loop on a frame costs a
-// copy rather than a drawing. For each kept frame it knows which earlier frame looks the
-// same (a frame like the one on the screen costs nothing) and where its picture differs
-// from the frame before it (only that part need go to the screen).
+// alike, one below the other in one DIB, kept as each frame is first drawn, so that from
+// the second loop on a frame costs a copy rather than a drawing. For each kept frame it knows which
+// earlier frame looks the same (a frame like the one on the screen costs nothing) and where its
+// picture differs from the frame before it (only that part need go to the screen).
 #pragma once
 
 #include <windows.h>
@@ -11,13 +11,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/dib.h"
 
 namespace wd::swf {
 class Movie;
-struct RenderOptions;
 }  // namespace wd::swf
 
 namespace wd::saver {
@@ -55,10 +55,11 @@ class FrameCache {
   // The picture of `frame` (0-based), width x height DIB pixels, to be written before
   // Keep.
   uint32_t* slot(size_t frame) const { return surface_.bits() + frame * pixels_; }
-  // Draws every frame of one loop of `movie` into its slot with a player of its own and
-  // keeps those it finishes (a frame over the player's allowance is left to be drawn
-  // when it is due). Returns the frames drawn.
-  int DrawLoop(const std::shared_ptr<const swf::Movie>& movie, const swf::RenderOptions& options);
+  // One cache for every control that shows the movie `key` (its file and how it is
+  // drawn) at width x height: the first asks for it, the others share it, and it goes
+  // when the last of them lets it go. Empty when the loop is too big to keep.
+  static std::shared_ptr<FrameCache> Shared(const std::wstring& key, int width, int height,
+                                            size_t frames);
   // Notes the picture in `frame`'s slot as kept.
   void Keep(size_t frame);
 

@@ -71,11 +71,11 @@ bool TShockwaveFlash::Visible() const {
 }
 
 bool TShockwaveFlash::loaded() const {
-  return movie_ != nullptr;
+  return loaded_;
 }
 
 int TShockwaveFlash::current_frame() const {
-  return player_ ? frame_ : 0;
+  return loaded_ ? frame_ : 0;
 }
 
 void TShockwaveFlash::SetMovie(const std::wstring& full_path) {
@@ -86,7 +86,7 @@ void TShockwaveFlash::SetMovie(const std::wstring& full_path) {
 
 void TShockwaveFlash::Play() {
   playing_ = true;
-  if (player_) StartTimer();
+  if (loaded_) StartTimer();
 }
 
 void TShockwaveFlash::SetPaused(bool paused) {
@@ -104,6 +104,7 @@ void TShockwaveFlash::LoadPending() {
   StopTimer();
   player_.reset();
   movie_.reset();
+  loaded_ = false;
   ResetCache();
   frames_run_ = 0;
   frame_ = 0;
@@ -112,17 +113,9 @@ void TShockwaveFlash::LoadPending() {
   if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
 
   // A movie that cannot be read leaves the backdrop: a screen saver runs unattended.
-  const auto bytes = win::TryReadWholeFile(settings_.movie, kLargestMovie);
-  if (!bytes) return;
-  file_read_ = true;
-  try {
-    // Whatever can be read plays; a movie whose very header is unusable shows nothing.
-    movie_ = swf::loadMoviePartial(
-        std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
-  } catch (const std::exception&) {
-    return;
-  }
-  player_ = std::make_unique<swf::Player>(movie_);
+  if (!ReadMovie()) return;
+  loaded_ = true;
+  frame_count_ = movie_->frameCount();
   loops_alike_ = LoopsAlike(*movie_);
   ResetCache();
   clock_.emplace(movie_->frameRate(), kMaxCatchUp);
@@ -130,8 +123,31 @@ void TShockwaveFlash::LoadPending() {
   if (playing_) StartTimer();
 }
 
+bool TShockwaveFlash::ReadMovie() {
+  const auto bytes = win::TryReadWholeFile(settings_.movie, kLargestMovie);
+  if (!bytes) return false;
+  file_read_ = true;
+  try {
+    // Whatever can be read plays; a movie whose very header is unusable shows nothing.
+    movie_ = swf::loadMoviePartial(
+        std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+  } catch (const std::exception&) {
+    return false;
+  }
+  player_ = std::make_unique<swf::Player>(movie_);
+  return true;
+}
+
+void TShockwaveFlash::DropMovieWhenKept() {
+  // The kept pictures are all the control shows from now on; the movie's decoded
+  // pictures would only take room.
+  if (!AllKept() || !movie_) return;
+  player_.reset();
+  movie_.reset();
+}
+
 void TShockwaveFlash::StartTimer() {
-  if (!player_ || !hwnd() || paused_) return;
+  if (!loaded_ || !hwnd() || paused_) return;
   clock_->Reset();
   last_tick_ = Now();
   const UINT interval =
@@ -149,7 +165,7 @@ void TShockwaveFlash::StopTimer() {
 }
 
 void TShockwaveFlash::OnTimer(UINT_PTR id) {
-  if (id != kFrameTimerId || !player_) return;
+  if (id != kFrameTimerId || !loaded_) return;
   const LONGLONG now = Now();
   const int due = clock_->FramesDue(SecondsBetween(last_tick_, now));
   last_tick_ = now;
@@ -157,12 +173,13 @@ void TShockwaveFlash::OnTimer(UINT_PTR id) {
 }
 
 void TShockwaveFlash::RunFrames(int count) {
-  if (count <= 0 || !player_) return;
+  if (count <= 0 || !loaded_) return;
   if (AllKept()) {
     // Every picture of the loop is kept: the frame number is all that moves. Running
     // the player's frame would cost more than putting the picture on the screen, as
     // it reaches into memory no other frame touched lately.
-    const int frames = static_cast<int>(cache_.frames());
+    DropMovieWhenKept();
+    const int frames = static_cast<int>(cache_->frames());
     frame_ = static_cast<int>((frame_ + static_cast<int64_t>(count) - 1) % frames) + 1;
   } else {
     swf::Player& player = CaughtUpPlayer();
@@ -173,6 +190,9 @@ void TShockwaveFlash::RunFrames(int count) {
   stale_ = true;
   // A control nobody can see costs no drawing; it draws when it is shown.
   if (!::IsWindowVisible(hwnd())) return;
+  // A frame not kept yet is drawn and kept first: then it is known whether it looks like
+  // the one on the screen and where it differs from the frame before it.
+  if (!Kept(static_cast<size_t>(frame_ - 1))) EnsureDrawn();
   // A frame that looks like the one on the screen costs nothing more.
   const int picture = ShownPicture();
   if (picture >= 0 && picture == on_screen_) return;
@@ -184,9 +204,9 @@ void TShockwaveFlash::RunFrames(int count) {
   const RECT* part = nullptr;
   if (count == 1 && picture >= 0) {
     const size_t frame = static_cast<size_t>(frame_ - 1);
-    const size_t before = (frame + cache_.frames() - 1) % cache_.frames();
-    if (cache_.kept(before) && cache_.PictureOf(before) == on_screen_ && cache_.ChangeAt(frame))
-      part = &*cache_.ChangeAt(frame);
+    const size_t before = (frame + cache_->frames() - 1) % cache_->frames();
+    if (cache_->kept(before) && cache_->PictureOf(before) == on_screen_ && cache_->ChangeAt(frame))
+      part = &*cache_->ChangeAt(frame);
   }
   PutFrame(window_dc_, part);
   on_screen_ = ShownPicture();
@@ -195,14 +215,14 @@ void TShockwaveFlash::RunFrames(int count) {
 }
 
 int TShockwaveFlash::ShownPicture() const {
-  if (!player_ || frame_ == 0) return -1;
-  return cache_.PictureOf(static_cast<size_t>(frame_ - 1));
+  if (!loaded_ || frame_ == 0 || !cache_) return -1;
+  return cache_->PictureOf(static_cast<size_t>(frame_ - 1));
 }
 
 void TShockwaveFlash::PutFrame(HDC dc, const RECT* part) {
   const size_t frame = static_cast<size_t>(frame_ - 1);
-  if (player_ && frame_ > 0 && cache_.kept(frame)) {
-    cache_.Put(dc, frame, part);
+  if (loaded_ && frame_ > 0 && Kept(frame)) {
+    cache_->Put(dc, frame, part);
     return;
   }
   EnsureDrawn();
@@ -220,13 +240,19 @@ void TShockwaveFlash::Resize(int width, int height) {
 }
 
 void TShockwaveFlash::ResetCache() {
-  cache_ = FrameCache();
+  cache_.reset();
   on_screen_ = -1;
-  if (!movie_ || !loops_alike_) return;
-  // Every frame of one loop drawn at once: from then on each frame costs a copy.
-  cache_ = FrameCache(picture_.width(), picture_.height(),
-                      static_cast<size_t>(std::max(movie_->frameCount(), 0)));
-  if (cache_) frames_drawn_ += cache_.DrawLoop(movie_, Options());
+  if (!loaded_ || !loops_alike_) return;
+  // Controls showing the same movie drawn the same way at the same size share their
+  // pictures: a frame one of them drew is a copy for the others.
+  const bool low = Options().quality == swf::Quality::Low;
+  cache_ = FrameCache::Shared(settings_.movie + (low ? L"|low" : L"|high"), picture_.width(),
+                              picture_.height(), static_cast<size_t>(std::max(frame_count_, 0)));
+  // Pictures still to be drawn need the movie, let go of once a loop was kept.
+  if (!movie_ && !AllKept() && !ReadMovie()) {
+    loaded_ = false;
+    StopTimer();
+  }
 }
 
 swf::Player& TShockwaveFlash::CaughtUpPlayer() {
@@ -255,20 +281,22 @@ void TShockwaveFlash::EnsureDrawn() {
   ::GdiFlush();  // GDI may still be reading the DIB for an earlier blit
   const size_t count =
       static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
-  if (player_) {
+  if (loaded_) {
     const size_t frame = static_cast<size_t>(frame_ - 1);
-    uint32_t* slot = frame_ > 0 && frame < cache_.frames() ? cache_.slot(frame) : nullptr;
-    if (slot && cache_.kept(frame)) {
+    uint32_t* slot =
+        cache_ && frame_ > 0 && frame < cache_->frames() ? cache_->slot(frame) : nullptr;
+    if (slot && cache_->kept(frame)) {
       std::memcpy(picture_.bits(), slot, count * sizeof(uint32_t));
     } else {
       const bool complete =
           CaughtUpPlayer().render(picture_.bits(), picture_.width(), picture_.height(), Options());
       ToDibOrder(picture_.bits(), count);
       ++frames_drawn_;
-      // A frame the loop's drawing could not finish, finished now, is kept from now on.
+      // Kept from now on, when the player finished it.
       if (complete && slot) {
         std::memcpy(slot, picture_.bits(), count * sizeof(uint32_t));
-        cache_.Keep(frame);
+        cache_->Keep(frame);
+        DropMovieWhenKept();
       }
     }
   } else {

@@ -56,8 +56,15 @@ class TShockwaveFlash : public win::Window {
   // Of those, frames that followed the one on the screen and went there only where
   // their pictures differ.
   int64_t frames_shown_in_part() const { return frames_shown_in_part_; }
-  // Frames the player drew (a frame whose picture was kept from an earlier loop is not).
+  // Frames the player drew (a frame whose picture was kept from an earlier loop, by this
+  // control or another showing the same movie at the same size, is not).
   int64_t frames_drawn() const { return frames_drawn_; }
+  // The pictures of the loop, shared with every control that shows the same movie at the
+  // same size; none when the loops differ or are too big to keep.
+  const std::shared_ptr<FrameCache>& cache() const { return cache_; }
+  // Whether the loaded movie is held in memory: it is let go once every picture of its
+  // loop is kept, and read again when a new size needs new pictures.
+  bool movie_held() const { return movie_ != nullptr; }
   // While paused (nobody can see the screen) no frame runs and the movie's clock stands
   // still: it goes on from the same frame, without catching up the paused time.
   void SetPaused(bool paused);
@@ -97,10 +104,16 @@ class TShockwaveFlash : public win::Window {
   void RunFrames(int count);
   // The player, brought up to the control's frame.
   swf::Player& CaughtUpPlayer();
-  bool AllKept() const { return cache_.all_kept(); }
+  bool AllKept() const { return cache_ && cache_->all_kept(); }
+  bool Kept(size_t frame) const { return cache_ && cache_->kept(frame); }
+  // Reads the movie and starts a player at the control's frame; false when the file no
+  // longer gives a movie.
+  bool ReadMovie();
+  // Lets go of the movie and its player once every picture of the loop is kept.
+  void DropMovieWhenKept();
   void Resize(int width, int height);
-  // A new cache for the picture's size, with every frame of one loop drawn into it
-  // at once: from then on each frame costs a copy, from the first loop on.
+  // The cache for the picture's size, empty until frames are drawn as they fall due; each
+  // is kept as it is drawn, so from the second loop on each frame costs a copy.
   void ResetCache();
   swf::RenderOptions Options() const;
   // Draws the current frame (or the backdrop) into the DIB when it is out of date.
@@ -114,6 +127,8 @@ class TShockwaveFlash : public win::Window {
   bool paused_ = false;
   bool stale_ = true;  // the DIB does not show the current frame yet
 
+  bool loaded_ = false;  // a movie was read; it may have been let go since
+  int frame_count_ = 0;  // the loaded movie's
   std::shared_ptr<const swf::Movie> movie_;
   std::unique_ptr<swf::Player> player_;
   std::optional<FrameClock> clock_;
@@ -134,7 +149,7 @@ class TShockwaveFlash : public win::Window {
 
   // The pictures of one loop, for movies whose loops look alike.
   bool loops_alike_ = false;
-  FrameCache cache_;
+  std::shared_ptr<FrameCache> cache_;
   int on_screen_ = -1;  // ShownPicture() of the frame last put on the screen
   std::unique_ptr<win::Timer> timer_;
   HDC window_dc_ = nullptr;  // the window's own DC, once taken

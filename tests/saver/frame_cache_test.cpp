@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/dib.h"
+#include "platform/text.h"
 #include "saver/frame_cache.h"
 
 namespace wd::saver {
@@ -113,6 +114,29 @@ TEST(FrameCache, KeepsNothingOfALoopTooBigToKeep) {
     EXPECT_EQ(bool(cache), c.keeps) << c.width << " x " << c.height << ", " << c.frames;
     EXPECT_EQ(cache.frames(), c.keeps ? c.frames : 0u);
   }
+}
+
+TEST(FrameCache, OneCacheServesEveryoneAskingForTheSameMovieAtTheSameSize) {
+  const auto cache = FrameCache::Shared(L"a.swf|high", 4, 3, 5);
+  ASSERT_TRUE(cache);
+  struct Case {
+    const wchar_t* key;
+    int width, height;
+    size_t frames;
+    bool same;
+  };
+  for (const Case& c : {Case{L"a.swf|high", 4, 3, 5, true}, Case{L"b.swf|high", 4, 3, 5, false},
+                        Case{L"a.swf|low", 4, 3, 5, false}, Case{L"a.swf|high", 3, 4, 5, false},
+                        Case{L"a.swf|high", 4, 3, 6, false}}) {
+    const auto other = FrameCache::Shared(c.key, c.width, c.height, c.frames);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other == cache, c.same) << win::Narrow(c.key) << " " << c.width << " x " << c.height;
+  }
+  // What one keeps, the other finds kept.
+  Fill(*cache, 2, 0x112233u, {1, 1});
+  cache->Keep(2);
+  EXPECT_TRUE(FrameCache::Shared(L"a.swf|high", 4, 3, 5)->kept(2));
+  EXPECT_FALSE(FrameCache::Shared(L"a.swf|high", 600, 600, 120)) << "too big to keep";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/executable.h"
 #include "platform/text.h"
 #include "saver/form_main.h"
+#include "saver/gdi_plus.h"
 #include "settings/form_settings.h"
 
 namespace wd::app {
@@ -26,8 +27,8 @@ int RunProgram(const std::vector<std::wstring>& args) {
   ::CreateMutexA(nullptr, TRUE, "scrnsave");
   if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-  // No GDI+: the gauge is drawn by the program's own raster (saver/ring_raster.h), and
-  // starting GDI+ would only cost time before the first paint and memory for the run.
+  // GDI+ for the whole run: started before any window, shut down after the last.
+  saver::GdiplusSession gdiplus;
   win::Application& app = win::Application::Instance();
   const ModeChoice choice = ChooseMode(args);
   try {

@@ -62,61 +62,20 @@ std::optional<std::string> TryReadWholeFile(const std::wstring& path, size_t max
   return bytes;
 }
 
-void CachedFile::Watch(const std::wstring& path) {
-  watch_.reset();
-  watched_ = path;
-  const size_t slash = path.find_last_of(L"\\/");
-  const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
-  // Names, sizes, times and attributes: any change that could give the file new bytes
-  // or new stamps.
-  constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                             FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
-                             FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
-  HANDLE notice = ::FindFirstChangeNotificationW(folder.c_str(), FALSE, kChanges);
-  if (notice != INVALID_HANDLE_VALUE)
-    watch_.reset(notice, [](void* h) { ::FindCloseChangeNotification(static_cast<HANDLE>(h)); });
-}
-
 const std::string& CachedFile::Read(const std::wstring& path) {
-  bool quiet = false;  // the folder reported nothing since the last check
-  if (path != watched_) {
-    Watch(path);
-  } else if (watch_ && path == path_ && !recent_) {
-    // The last check still holds while the folder has reported no change since.
-    HANDLE notice = static_cast<HANDLE>(watch_.get());
-    const DWORD state = ::WaitForSingleObject(notice, 0);
-    quiet = state == WAIT_TIMEOUT;
-    if (quiet && ++since_check_ < kTrusted) return bytes_;
-    // Watched again before the check, so that a change made meanwhile is reported.
-    if (!quiet && (state != WAIT_OBJECT_0 || !::FindNextChangeNotification(notice))) watch_.reset();
-  }
-  since_check_ = 0;
-  // A change the folder did not report: its notice no longer tells (the folder was
-  // replaced, say), so it is watched afresh.
-  if (Check(path) && quiet) Watch(path);
-  return bytes_;
-}
-
-bool CachedFile::Check(const std::wstring& path) {
-  ++checks_;
-  const bool same_file = path == path_;
-  path_ = path;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   const auto join = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    const bool changed = !same_file || !absent_;
     stamp_.reset();
     bytes_.clear();
     recent_ = false;
-    absent_ = true;
-    return changed;
+    return bytes_;
   }
-  absent_ = false;
   const Stamp stamp{join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime),
                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
                     join(data.nFileSizeHigh, data.nFileSizeLow)};
-  if (read_path_ == path && stamp_ == stamp && !recent_) return !same_file;
+  if (read_path_ == path && stamp_ == stamp && !recent_) return bytes_;
   read_path_ = path;
   ++readings_;
   // Stamped before reading: a change made meanwhile shows as a new stamp next time.
@@ -133,7 +92,7 @@ bool CachedFile::Check(const std::wstring& path) {
     stamp_.reset();
     recent_ = false;
   }
-  return true;
+  return bytes_;
 }
 
 }  // namespace wd::win

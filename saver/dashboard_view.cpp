@@ -9,11 +9,6 @@
 namespace wd::saver {
 namespace {
 
-bool Within(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 PixelRect InBox(const RECT& area, const RECT& box) {
   return PixelRect{area.left - box.left, area.top - box.top, area.right - box.left,
                    area.bottom - box.top};
@@ -28,7 +23,6 @@ void DashboardView::SetScale(double scale) {
   picture_ = StoredPicture(scale);
   // The old fonts leave the surfaces before they are deleted; Resize selects the new one.
   composed_.ReleaseFont();
-  small_area_.ReleaseFont();
   labels_.SetScale(scale);
 }
 
@@ -44,17 +38,12 @@ bool DashboardView::Resize(int width, int height) {
   if (width <= 0 || height <= 0) return false;
   background_ = win::DibSurface(width, height);
   composed_ = TextSurface(width, height, labels_.figure_font());
-  // Room for a label's area: the old text and the new on its line.
-  small_area_ = TextSurface(ScaledLength(192, scale_),
-                            ScaledLength(kLabelPlaces[kSeconds].font_height + 8, scale_),
-                            labels_.figure_font());
   labels_.ForgetMeasures();  // measured again with the fonts of this size
   ComposeBackground();
   gauge_ = GaugeTiles(scale_, background_, ScaledLength(kPaintBoxLeft, scale_),
                       ScaledLength(kPaintBoxTop, scale_));
   changed_.clear();
   ComposeArea(RECT{0, 0, width, height}, composed_, 0, 0);
-  gauge_behind_ = false;
   return true;
 }
 
@@ -99,7 +88,7 @@ void DashboardView::ComposeArea(const RECT& area, TextSurface& target, int left,
     ::BitBlt(dc, area.left - left, area.top - top, area.right - area.left, area.bottom - area.top,
              background_.dc(), area.left, area.top, SRCCOPY);
   if (gauge) {
-    // From the gauge's tiles straight into the surface's pixels.
+    // From the gauge's pixels straight into the surface's pixels.
     ::GdiFlush();
     const PixelRect in_box = InBox(part, box);
     const win::DibSurface& pixels = target.pixels();
@@ -119,28 +108,10 @@ const std::vector<RECT>& DashboardView::ShowChanges(HDC target) {
     return shown_;
   }
   const RECT all{0, 0, composed_.width(), composed_.height()};
-  const RECT box = paint_box();
   size_t kept = 0;
   for (RECT area : shown_) {
     if (!::IntersectRect(&area, &area, &all)) continue;
     shown_[kept++] = area;
-    if (gauge_values() && Within(area, box) && !labels_.Meet(area)) {
-      // Gauge alone: straight from its tiles to the window. The composed surface
-      // catches up when it is next needed.
-      if (target) gauge_.Show(target, InBox(area, box), box.left, box.top);
-      gauge_behind_ = true;
-      continue;
-    }
-    if (target && Within(area, box) && area.right - area.left <= small_area_.width() &&
-        area.bottom - area.top <= small_area_.height()) {
-      // A label's area, say: composed in the small surface; the composed surface
-      // catches up later.
-      ComposeArea(area, small_area_, area.left, area.top);
-      ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               small_area_.dc(), 0, 0, SRCCOPY);
-      gauge_behind_ = true;
-      continue;
-    }
     ComposeArea(area, composed_, 0, 0);
     if (target)
       ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
@@ -150,21 +121,7 @@ const std::vector<RECT>& DashboardView::ShowChanges(HDC target) {
   return shown_;
 }
 
-void DashboardView::CatchUp() {
-  if (!gauge_behind_ || !composed_) return;
-  gauge_behind_ = false;
-  RECT box = paint_box();
-  const RECT all{0, 0, composed_.width(), composed_.height()};
-  if (::IntersectRect(&box, &box, &all)) ComposeArea(box, composed_, 0, 0);
-}
-
-const win::DibSurface& DashboardView::composed() {
-  CatchUp();
-  return composed_.pixels();
-}
-
-bool DashboardView::Paint(HDC dc, const RECT& area) {
-  CatchUp();
+bool DashboardView::Paint(HDC dc, const RECT& area) const {
   if (!composed_) return false;
   ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, composed_.dc(),
            area.left, area.top, SRCCOPY);

@@ -5,12 +5,8 @@
 // when it changed, redraws only the gauge's moved arcs and the labels whose text
 // changed, and puts only those areas on the target.
 //
-// What the window shows lies in a composed surface, client-sized. A tick's areas reach
-// the target by the cheapest of three ways: an area of the gauge alone straight from the
-// gauge's tiles; a small area inside the paint box (a label's, say) composed in a small
-// surface of its own, whose few pages stand in for one page a row of the composed
-// surface; anything else composed in the composed surface and copied from there. The
-// composed surface catches up with the first two only when a paint needs it.
+// What the window shows lies in a composed surface, client-sized: a tick's areas are
+// composed there and copied from there to the target.
 #pragma once
 
 #include <windows.h>
@@ -58,10 +54,10 @@ class DashboardView {
   // valid until the next call.
   const std::vector<RECT>& ShowChanges(HDC target);
   // Copies `area` of what the window shows onto `dc`; false before the first Resize.
-  bool Paint(HDC dc, const RECT& area);
+  bool Paint(HDC dc, const RECT& area) const;
 
-  // What the window shows, caught up with every change shown.
-  const win::DibSurface& composed();
+  // What the window shows.
+  const win::DibSurface& composed() const { return composed_.pixels(); }
   double scale() const { return scale_; }
   const Picture& picture() const { return picture_; }
   // Ticks since the dashboard was made.
@@ -81,8 +77,6 @@ class DashboardView {
   // Background, gauge and labels inside `area` (client pixels) into `target`, whose
   // pixel (0, 0) is the client pixel (left, top).
   void ComposeArea(const RECT& area, TextSurface& target, int left, int top);
-  // Brings the composed surface's paint box up to what went to the window.
-  void CatchUp();
 
   double scale_ = 1.0;
   Picture picture_;
@@ -94,13 +88,9 @@ class DashboardView {
   DashboardLabels labels_;      // before the surfaces that hold their fonts
   win::DibSurface background_;  // backdrop colour and picture, client-sized
   GaugeTiles gauge_;
-  TextSurface composed_;    // what the window shows
-  TextSurface small_area_;  // where a small area is composed for the window
+  TextSurface composed_;  // what the window shows
   // Client rectangles changed and still to be shown, and those shown last.
   std::vector<RECT> changed_, shown_;
-  // The window shows areas of the paint box that went there straight from the gauge's
-  // tiles or from the small surface, and are not in the composed surface yet.
-  bool gauge_behind_ = false;
 };
 
 }  // namespace wd::saver

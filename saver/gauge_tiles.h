@@ -1,8 +1,7 @@
 // The dashboard's ring gauge as it keeps it: drawn by RingRaster over the picture beneath
-// its paint box, once whole and from then on only where the rings moved. A tick reads
-// and writes the gauge in a few small areas, and what costs is the memory pages it
-// touches: the picture beneath and the gauge drawn over it are kept in tiles
-// (TiledPixels), and each area is worked on in a buffer of its own size.
+// its paint box, once whole and from then on only where the rings moved. The picture
+// beneath and the gauge drawn over it are kept as rows of pixels the size of the paint
+// box.
 #pragma once
 
 #include <windows.h>
@@ -27,7 +26,7 @@ class GaugeTiles {
   GaugeTiles(GaugeTiles&&) = default;
   GaugeTiles& operator=(GaugeTiles&&) = default;
 
-  explicit operator bool() const { return bool(shown_); }
+  explicit operator bool() const { return !shown_.empty(); }
   // The side of the paint box.
   int size() const { return raster_.size(); }
   // The ring values drawn; none before the first Update.
@@ -38,19 +37,13 @@ class GaugeTiles {
   // Update.
   const std::vector<PixelRect>& Update(const RingValues& rings);
   // Copies `area` of the paint box (gauge over what lies beneath) into `to`.
-  void Get(const PixelRect& area, PixelRows to) const { shown_.Get(area, to); }
-  // Puts `area` of the paint box on `dc`, the paint box's pixel (0, 0) at (x, y).
-  void Show(HDC dc, const PixelRect& area, int x, int y);
+  void Get(const PixelRect& area, PixelRows to) const;
 
  private:
-  // Rows of an area-sized buffer standing for `area` of the paint box.
-  static PixelRows AreaRows(std::vector<uint32_t>& buffer, const PixelRect& area);
-
   RingRaster raster_;
   std::vector<uint32_t> tracks_;  // the gauge at 0 over what lies beneath: the tracks alone
-  TiledPixels under_;             // what lies beneath the paint box
-  TiledPixels shown_;             // the gauge as the window shows it, over what lies beneath
-  std::vector<uint32_t> area_under_, area_pixels_;
+  std::vector<uint32_t> under_;   // what lies beneath the paint box
+  std::vector<uint32_t> shown_;   // the gauge as the window shows it, over what lies beneath
   std::optional<RingValues> values_;
   std::vector<PixelRect> changed_;
 };

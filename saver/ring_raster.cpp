@@ -286,47 +286,4 @@ PixelRect RingRaster::AreaOf(int ring, double from_sweep, double to_sweep) const
   return area;
 }
 
-TiledPixels::TiledPixels(int width, int height) : width_(width), height_(height) {
-  if (width <= 0 || height <= 0) {
-    width_ = height_ = 0;
-    return;
-  }
-  across_ = (width + kTile - 1) / kTile;
-  const int down = (height + kTile - 1) / kTile;
-  constexpr size_t kTilePixels = size_t{kTile} * kTile;  // 4 KiB: a page
-  storage_.reset(new uint32_t[static_cast<size_t>(across_) * down * kTilePixels + kTilePixels]());
-  const auto address = reinterpret_cast<uintptr_t>(storage_.get());
-  const uintptr_t page = kTilePixels * sizeof(uint32_t);
-  tiles_ = storage_.get() + ((page - address % page) % page) / sizeof(uint32_t);
-}
-
-uint32_t* TiledPixels::Tile(int x, int y) const {
-  const size_t index = static_cast<size_t>(y / kTile) * across_ + x / kTile;
-  return tiles_ + index * kTile * kTile;
-}
-
-void TiledPixels::Put(ConstPixelRows from, const PixelRect& area) {
-  for (int y = area.top; y < area.bottom; ++y) {
-    const uint32_t* row = from.Row(y);
-    for (int x = area.left; x < area.right;) {
-      const int end = std::min(area.right, (x / kTile + 1) * kTile);
-      std::copy(row + (x - from.left), row + (end - from.left),
-                Tile(x, y) + (y % kTile) * kTile + x % kTile);
-      x = end;
-    }
-  }
-}
-
-void TiledPixels::Get(const PixelRect& area, PixelRows to) const {
-  for (int y = area.top; y < area.bottom; ++y) {
-    uint32_t* row = to.Row(y);
-    for (int x = area.left; x < area.right;) {
-      const int end = std::min(area.right, (x / kTile + 1) * kTile);
-      const uint32_t* tile = Tile(x, y) + (y % kTile) * kTile + x % kTile;
-      std::copy(tile, tile + (end - x), row + (x - to.left));
-      x = end;
-    }
-  }
-}
-
 }  // namespace wd::saver

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "saver/dashboard.h"
@@ -36,29 +35,6 @@ struct ConstPixelRows {
   int stride;
   int left = 0, top = 0;
   const uint32_t* Row(int y) const { return pixels + static_cast<ptrdiff_t>(y - top) * stride; }
-};
-
-// A picture kept in square tiles of 32 x 32 pixels, each in a memory page of its own:
-// a small rectangle of it lies in a few pages, where rows of a wide picture would each
-// lie in another page.
-class TiledPixels {
- public:
-  static constexpr int kTile = 32;
-  TiledPixels() = default;
-  TiledPixels(int width, int height);
-  int width() const { return width_; }
-  int height() const { return height_; }
-  explicit operator bool() const { return width_ > 0; }
-  // Copies `area` (inside the picture) from `from` into the tiles, or out of them.
-  void Put(ConstPixelRows from, const PixelRect& area);
-  void Get(const PixelRect& area, PixelRows to) const;
-
- private:
-  uint32_t* Tile(int x, int y) const;
-
-  int width_ = 0, height_ = 0, across_ = 0;
-  std::unique_ptr<uint32_t[]> storage_;
-  uint32_t* tiles_ = nullptr;  // the first page-aligned pixel of storage_
 };
 
 class RingRaster {

@@ -1,9 +1,8 @@
-// A surface the dashboard's labels are drawn on: white text over what lies beneath,
-// and the label font it holds remembered. Selecting a font costs Wine a look at the
-// font's tables even when it is the one selected, and selecting the DC's own font of
-// default quality makes it look up the X resources for smoothing (where the X server
-// has none, reading the resource files again on every selection): the surface keeps a
-// label font selected between uses, never its own.
+// A surface the dashboard's labels are drawn on: white text over what lies beneath, in
+// a label font. Selecting the DC's own font of default quality makes Wine look up the X
+// resources for smoothing (where the X server has none, reading the resource files
+// again on every selection): the surface keeps a label font selected between uses,
+// never its own.
 #pragma once
 
 #include <windows.h>
@@ -29,21 +28,14 @@ class TextSurface {
   int height() const { return surface_.height(); }
   explicit operator bool() const { return bool(surface_); }
 
-  // Selects `font` unless it is the one selected.
-  void SelectFont(HGDIOBJ font) {
-    if (font == font_) return;
-    font_ = font;
-    ::SelectObject(surface_.dc(), font);
-  }
+  void SelectFont(HGDIOBJ font) const { ::SelectObject(surface_.dc(), font); }
   // Lets go of the label font, which is about to be deleted.
-  void ReleaseFont() {
+  void ReleaseFont() const {
     if (surface_) ::SelectObject(surface_.dc(), ::GetStockObject(SYSTEM_FONT));
-    font_ = nullptr;
   }
 
  private:
   win::DibSurface surface_;
-  HGDIOBJ font_ = nullptr;
 };
 
 }  // namespace wd::saver

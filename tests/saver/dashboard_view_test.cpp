@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -118,7 +119,7 @@ TEST_F(DashboardViewTest, TicksFollowTheSettingsFileAndKeepWhatTheyReadWhileItIs
     const FileLock lock(path);
     ASSERT_TRUE(lock);
     ASSERT_FALSE(win::TryReadWholeFile(path.wstring(), 1 << 20)) << "the lock holds";
-    for (int i = 0; i < 3 * win::CachedFile::kTrusted; ++i) {
+    for (int i = 0; i < 45; ++i) {
       view.Tick();
       ASSERT_EQ(Text(view, kPower), L"0.222") << "tick " << i;
     }
@@ -149,6 +150,63 @@ TEST_F(DashboardViewTest, TicksFollowTheSettingsFileAndKeepWhatTheyReadWhileItIs
     EXPECT_NO_THROW(view.Tick());
     EXPECT_EQ(Text(view, kFromdate), L"2026/12/8");
   }
+}
+
+// Settings changed by other means than writing the file in place, none of them
+// recently: the next tick shows the new figures.
+TEST_F(DashboardViewTest, TicksFollowTheSettingsFileReplacedOrMoved) {
+  namespace fs = std::filesystem;
+  using Write = std::function<void(const fs::path& folder)>;
+  const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  const fs::path elsewhere = folder_.string() + "-elsewhere";
+  // WattDial.INI with `watts` into `folder`, last written at `when`.
+  const auto write = [](const fs::path& folder, const char* watts, fs::file_time_type when) {
+    std::ofstream(folder / "WattDial.INI", std::ios::binary)
+        << "[Parameters]\r\nWatts=" << watts << "\r\nFromDate=2026/3/1\r\n";
+    fs::last_write_time(folder / "WattDial.INI", when);
+  };
+  const Write write_new = [&](const fs::path& folder) {
+    write(folder, "214.250", an_hour_ago + std::chrono::seconds(2));
+  };
+  struct Case {
+    const char* name;
+    void (*change)(const fs::path& dir, const fs::path& away, const Write& put);
+  };
+  const Case cases[] = {
+      {"a file renamed over it",
+       [](const fs::path& dir, const fs::path&, const Write& put) {
+         fs::create_directories(dir / "new");
+         put(dir / "new");
+         fs::rename(dir / "new" / "WattDial.INI", dir / "WattDial.INI");
+       }},
+      {"the folder moved away and another put in its place",
+       [](const fs::path& dir, const fs::path& away, const Write& put) {
+         fs::rename(dir, away);
+         fs::create_directories(dir);
+         put(dir);
+       }},
+      {"the folder moved away and back with another file",
+       [](const fs::path& dir, const fs::path& away, const Write& put) {
+         fs::rename(dir, away);
+         put(away);
+         fs::rename(away, dir);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(elsewhere);
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    write(folder_, "107.125", an_hour_ago);
+    DashboardView view;
+    view.Tick();
+    view.Tick();
+    ASSERT_EQ(Text(view, kPower), L"0.111");
+    c.change(folder_, elsewhere, write_new);
+    view.Tick();
+    EXPECT_EQ(Text(view, kPower), L"0.222");
+  }
+  fs::remove_all(elsewhere);
 }
 
 // Every pixel where `after` differs from `before` lies in one of `areas`.

@@ -42,13 +42,6 @@ TEST(RingRaster, RedrawingWhatChangedEqualsAWholeDrawEveryTick) {
     // Redrawn pixel by pixel, and with the rings that wrap copied from the tracks.
     std::vector<uint32_t> shown = Whole(raster, under, counter.ring_values());
     std::vector<uint32_t> copied = shown;
-    // And as the saver window keeps them: the picture beneath and the gauge in tiles
-    // (the sizes are no multiple of a tile), each area redrawn in a buffer of its size.
-    const int size = raster.size();
-    const PixelRect all{0, 0, size, size};
-    TiledPixels under_tiles(size, size), tiled(size, size);
-    under_tiles.Put({under.data(), size}, all);
-    tiled.Put({shown.data(), size}, all);
     RingValues before = counter.ring_values();
     // Past every ring's start (tick 61) and the wraps from 59 to 0.
     for (int tick = 1; tick <= 130; ++tick) {
@@ -57,15 +50,6 @@ TEST(RingRaster, RedrawingWhatChangedEqualsAWholeDrawEveryTick) {
         raster.Redraw({under.data(), raster.size()}, {shown.data(), raster.size()}, change, now);
         raster.Redraw({under.data(), raster.size()}, {copied.data(), raster.size()}, change, now,
                       &tracks);
-        const PixelRect& a = change.area;
-        const int width = a.right - a.left;
-        std::vector<uint32_t> area_under(static_cast<size_t>(width) * (a.bottom - a.top));
-        std::vector<uint32_t> area_out(area_under.size());
-        under_tiles.Get(a, {area_under.data(), width, a.left, a.top});
-        tiled.Get(a, {area_out.data(), width, a.left, a.top});
-        raster.Redraw({area_under.data(), width, a.left, a.top},
-                      {area_out.data(), width, a.left, a.top}, change, now, &tracks);
-        tiled.Put({area_out.data(), width, a.left, a.top}, a);
       }
       before = now;
       // Every tick at 1x; at the larger scales the ticks where rings start and wrap.
@@ -74,9 +58,6 @@ TEST(RingRaster, RedrawingWhatChangedEqualsAWholeDrawEveryTick) {
         const std::vector<uint32_t> whole = Whole(raster, under, now);
         ASSERT_EQ(shown, whole) << "scale " << scale << " tick " << tick;
         ASSERT_EQ(copied, whole) << "from the tracks, scale " << scale << " tick " << tick;
-        std::vector<uint32_t> from_tiles(whole.size());
-        tiled.Get(all, {from_tiles.data(), size});
-        ASSERT_EQ(from_tiles, whole) << "in tiles, scale " << scale << " tick " << tick;
       }
     }
   }

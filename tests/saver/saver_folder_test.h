@@ -25,8 +25,8 @@ class SaverFolderTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   static win::Application& app() { return win::Application::Instance(); }
-  // Makes a change in the test's folder and waits until the folder has reported it,
-  // as the saver learns of changes from the same reports.
+  // Makes a change in the test's folder and waits until the folder has reported it: the
+  // change is done before the next tick looks at the file.
   template <class Change>
   void Changing(Change change) {
     HANDLE notice = ::FindFirstChangeNotificationW(

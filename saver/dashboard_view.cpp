@@ -1,5 +1,7 @@
 #include "saver/dashboard_view.h"
 
+#include <algorithm>
+
 #include "energy/ini_file.h"
 #include "energy/settings_file.h"
 #include "platform/handles.h"
@@ -16,7 +18,8 @@ PixelRect InBox(const RECT& area, const RECT& box) {
 
 }  // namespace
 
-DashboardView::DashboardView() : picture_(StoredPicture(1.0)) {}
+DashboardView::DashboardView()
+    : picture_(StoredPicture(1.0)), backdrop_(::CreateSolidBrush(kBackdrop.colorref())) {}
 
 void DashboardView::SetScale(double scale) {
   scale_ = scale;
@@ -36,24 +39,26 @@ RECT DashboardView::paint_box() const {
 
 bool DashboardView::Resize(int width, int height) {
   if (width <= 0 || height <= 0) return false;
-  background_ = win::DibSurface(width, height);
   composed_ = TextSurface(width, height, labels_.figure_font());
   labels_.ForgetMeasures();  // measured again with the fonts of this size
-  ComposeBackground();
-  gauge_ = GaugeTiles(scale_, background_, ScaledLength(kPaintBoxLeft, scale_),
-                      ScaledLength(kPaintBoxTop, scale_));
+  gauge_ = GaugeTiles(
+      scale_, [this](HDC dc, const RECT& area) { DrawBackground(dc, area, area.left, area.top); },
+      ScaledLength(kPaintBoxLeft, scale_), ScaledLength(kPaintBoxTop, scale_));
   changed_.clear();
   ComposeArea(RECT{0, 0, width, height}, composed_, 0, 0);
   return true;
 }
 
-void DashboardView::ComposeBackground() {
-  RECT all{0, 0, background_.width(), background_.height()};
-  win::GdiObject brush(::CreateSolidBrush(kBackdrop.colorref()));
-  ::FillRect(background_.dc(), &all, static_cast<HBRUSH>(brush.get()));
-  if (picture_)
-    ::BitBlt(background_.dc(), 0, 0, picture_->width(), picture_->height(), picture_->dc(), 0, 0,
-             SRCCOPY);
+void DashboardView::DrawBackground(HDC dc, const RECT& area, int left, int top) const {
+  const RECT in_dc{area.left - left, area.top - top, area.right - left, area.bottom - top};
+  ::FillRect(dc, &in_dc, static_cast<HBRUSH>(backdrop_.get()));
+  if (!picture_ || !composed_) return;
+  const RECT shown{0, 0, std::min(picture_->width(), composed_.width()),
+                   std::min(picture_->height(), composed_.height())};
+  RECT part;
+  if (::IntersectRect(&part, &area, &shown))
+    ::BitBlt(dc, part.left - left, part.top - top, part.right - part.left, part.bottom - part.top,
+             picture_->dc(), part.left, part.top, SRCCOPY);
 }
 
 void DashboardView::Tick() {
@@ -84,9 +89,7 @@ void DashboardView::ComposeArea(const RECT& area, TextSurface& target, int left,
   const RECT box = paint_box();
   const bool gauge = gauge_values() && ::IntersectRect(&part, &area, &box);
   // The paint box holds the picture beneath it: the background is needed only around it.
-  if (!gauge || !::EqualRect(&part, &area))
-    ::BitBlt(dc, area.left - left, area.top - top, area.right - area.left, area.bottom - area.top,
-             background_.dc(), area.left, area.top, SRCCOPY);
+  if (!gauge || !::EqualRect(&part, &area)) DrawBackground(dc, area, left, top);
   if (gauge) {
     // From the gauge's pixels straight into the surface's pixels.
     ::GdiFlush();

@@ -18,6 +18,7 @@
 #include "energy/uptime.h"
 #include "platform/dib.h"
 #include "platform/file.h"
+#include "platform/handles.h"
 #include "saver/dashboard.h"
 #include "saver/dashboard_labels.h"
 #include "saver/gauge_tiles.h"
@@ -72,8 +73,9 @@ class DashboardView {
 
  private:
   void SetLabel(Label which, const std::string& text);
-  // Backdrop and picture into the background surface.
-  void ComposeBackground();
+  // The backdrop colour and the picture inside `area` (client pixels) onto `dc`, whose
+  // pixel (0, 0) is the client pixel (left, top); the picture ends where the window does.
+  void DrawBackground(HDC dc, const RECT& area, int left, int top) const;
   // Background, gauge and labels inside `area` (client pixels) into `target`, whose
   // pixel (0, 0) is the client pixel (left, top).
   void ComposeArea(const RECT& area, TextSurface& target, int left, int top);
@@ -85,8 +87,8 @@ class DashboardView {
   // The settings file's bytes: each tick looks whether the file changed, and reads it
   // only when it did.
   win::CachedFile settings_file_;
-  DashboardLabels labels_;      // before the surfaces that hold their fonts
-  win::DibSurface background_;  // backdrop colour and picture, client-sized
+  win::GdiObject backdrop_;  // the backdrop colour's brush
+  DashboardLabels labels_;   // before the surfaces that hold their fonts
   GaugeTiles gauge_;
   TextSurface composed_;  // what the window shows
   // Client rectangles changed and still to be shown, and those shown last.

@@ -7,15 +7,12 @@
 
 namespace wd::saver {
 
-GaugeTiles::GaugeTiles(double scale, const win::DibSurface& background, int left, int top)
+GaugeTiles::GaugeTiles(double scale, const Background& background, int left, int top)
     : raster_(scale) {
   const int side = raster_.size();
-  // What lies beneath the paint box; where the window ends, the backdrop colour.
+  // What lies beneath the paint box.
   win::DibSurface under(side, side);
-  const RECT all{0, 0, side, side};
-  win::GdiObject brush(::CreateSolidBrush(kBackdrop.colorref()));
-  ::FillRect(under.dc(), &all, static_cast<HBRUSH>(brush.get()));
-  ::BitBlt(under.dc(), 0, 0, side, side, background.dc(), left, top, SRCCOPY);
+  background(under.dc(), RECT{left, top, left + side, top + side});
   ::GdiFlush();  // the tracks are drawn from the surface's pixels directly
   under_.assign(under.bits(), under.bits() + static_cast<size_t>(side) * side);
   tracks_ = raster_.Tracks(ConstPixelRows{under_.data(), side});

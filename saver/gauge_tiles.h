@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,10 +20,13 @@ namespace wd::saver {
 class GaugeTiles {
  public:
   GaugeTiles() = default;
-  // The gauge `scale` times as large as at 96 DPI, over the square of `background`
-  // whose top-left corner is (left, top); where the background ends, the backdrop
-  // colour. Nothing is drawn until the first Update.
-  GaugeTiles(double scale, const win::DibSurface& background, int left, int top);
+  // What lies beneath a client area: draws `area` (client pixels) onto `dc`, whose pixel
+  // (0, 0) is the client pixel (area.left, area.top).
+  using Background = std::function<void(HDC dc, const RECT& area)>;
+  // The gauge `scale` times as large as at 96 DPI, over the square of the client area
+  // whose top-left corner is (left, top), as `background` draws it. Nothing is drawn
+  // until the first Update.
+  GaugeTiles(double scale, const Background& background, int left, int top);
   GaugeTiles(GaugeTiles&&) = default;
   GaugeTiles& operator=(GaugeTiles&&) = default;
 

@@ -57,8 +57,11 @@ int ScaledPictureLength(int length, double scale) {
 }
 
 Picture StoredPicture(double scale) {
-  static std::map<double, Picture> pictures;
-  if (const auto found = pictures.find(scale); found != pictures.end()) return found->second;
+  // Decoded once while anything holds them: a picture no window shows any more is let go.
+  static std::map<double, std::weak_ptr<const win::DibSurface>> pictures;
+  if (const auto found = pictures.find(scale); found != pictures.end()) {
+    if (Picture kept = found->second.lock()) return kept;
+  }
   // The smallest carried scale at or above the one asked for, else the largest.
   const StoredVariant* variant = &kVariants[std::size(kVariants) - 1];
   for (const StoredVariant& v : kVariants) {

@@ -13,16 +13,8 @@
 # build of the saver is measured instead of dist/WattDial.scr.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-configs=()
-saver="$root/dist/WattDial.scr"
-while [ $# -gt 0 ]; do
-  if [ "$1" = -- ]; then
-    saver=$2
-    break
-  fi
-  configs+=("$1")
-  shift
-done
+source "$root/bench/saver_args.sh"
+bench_saver_args "$@"
 [ ${#configs[@]} -gt 0 ] || configs=(1280x1024@96 2560x1440@192)
 settle=${WD_MEM_SETTLE:-10}
 blank="$root/build/win/bench/blank_window.exe"

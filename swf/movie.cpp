@@ -196,7 +196,7 @@ class MovieLoader {
       }
       case kJpegTables: {
         auto d = body.rest();
-        jpegTables_.assign(d.begin(), d.end());
+        jpegTables_ = std::make_shared<const std::vector<uint8_t>>(d.begin(), d.end());
         break;
       }
       case kDefineBits:
@@ -206,12 +206,12 @@ class MovieLoader {
       case kDefineBitsLossless:
       case kDefineBitsLossless2: {
         uint16_t id = body.u16();
-        // An image that is too large or broken is left out, as Flash Player leaves it:
-        // what it fills or where it is placed stays empty and the rest of the movie plays.
-        try {
-          define(id, readBitmap(code, body));
-        } catch (const FormatError&) {
-        }
+        // Decoded when first drawn. An image that is too large or broken fills nothing,
+        // as Flash Player leaves it out, and the rest of the movie plays.
+        const auto bytes = body.rest();
+        define(id, StoredBitmap{&movie_.bitmaps(),
+                                movie_.bitmaps().add(code, {bytes.begin(), bytes.end()},
+                                                     code == kDefineBits ? jpegTables_ : nullptr)});
         break;
       }
       case kDefineSprite: {
@@ -236,48 +236,10 @@ class MovieLoader {
     }
   }
 
-  Bitmap readBitmap(uint16_t code, Reader& body) {
-    switch (code) {
-      case kDefineBits:
-        return decodeJpeg(asSpan(jpegTables_), body.rest());
-      case kDefineBitsJpeg2:
-        return decodeImage(body.rest());
-      case kDefineBitsLossless:
-      case kDefineBitsLossless2:
-        return decodeLossless(body.rest(), code == kDefineBitsLossless ? 1 : 2);
-      default:
-        break;
-    }
-    // DefineBitsJPEG3 and 4: the picture, then its alpha channel, zlib-packed, one
-    // byte a pixel. Only a JPEG picture takes it (also one behind the stray
-    // end/start-of-image pair older movies put first); an alpha channel that is corrupt
-    // or of the wrong size leaves the picture opaque.
-    uint32_t alphaOffset = body.u32();
-    if (code == kDefineBitsJpeg4) body.u16();  // deblocking filter strength
-    auto image = body.bytes(alphaOffset);
-    static const uint8_t kStrayPair[] = {0xFF, 0xD9, 0xFF, 0xD8};
-    bool isJpeg = (image.size() >= 2 && image[0] == 0xFF && image[1] == 0xD8) ||
-                  (image.size() >= 4 && std::memcmp(image.data(), kStrayPair, 4) == 0);
-    Bitmap bm = decodeImage(image);
-    if (!isJpeg || body.atEnd()) return bm;
-    size_t n = bm.pixels.size();
-    bool complete = false;
-    std::vector<uint8_t> alpha = inflateZlib(body.rest(), n, &complete);
-    if (alpha.size() != n) return bm;
-    // The JPEG holds the colours already multiplied by the alpha; where a movie's
-    // colour exceeds its alpha Flash Player clamps it to the alpha.
-    for (size_t i = 0; i < n; ++i) {
-      uint32_t p = bm.pixels[i], a = alpha[i];
-      bm.pixels[i] = packRGBA(std::min(p & 0xFF, a), std::min((p >> 8) & 0xFF, a),
-                              std::min((p >> 16) & 0xFF, a), a);
-    }
-    return bm;
-  }
-
   Movie& movie_;
   const LoadOptions& options_;
   std::vector<uint8_t> inflated_;
-  std::vector<uint8_t> jpegTables_;
+  std::shared_ptr<const std::vector<uint8_t>> jpegTables_;
   std::vector<ControlOp> pending_;
   size_t opCount_ = 0;
   bool haveBackground_ = false;
@@ -295,7 +257,10 @@ int Movie::stageHeight() const {
 
 const Character* Movie::character(uint16_t id) const {
   auto it = dictionary_.find(id);
-  return it == dictionary_.end() ? nullptr : &it->second;
+  if (it == dictionary_.end()) return nullptr;
+  // A bitmap that does not decode is left out, as if it had never been defined.
+  const auto* bitmap = std::get_if<StoredBitmap>(&it->second);
+  return bitmap && bitmap->get().pixels.empty() ? nullptr : &it->second;
 }
 
 std::shared_ptr<const Movie> loadMoviePartial(std::span<const uint8_t> bytes,

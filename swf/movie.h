@@ -1,5 +1,6 @@
 // A loaded movie: header, dictionary of characters and the timelines that place them.
-// Loading parses every tag and decodes every bitmap once; playing never touches bytes.
+// Loading parses every tag; playing touches no bytes but a bitmap's, which are decoded
+// when it is first drawn (see stored_bitmap.h).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "swf/bitmap.h"
 #include "swf/geom.h"
 #include "swf/shape.h"
+#include "swf/stored_bitmap.h"
 
 namespace wd::swf {
 
@@ -44,7 +46,7 @@ struct Sprite {
   Timeline timeline;
 };
 
-using Character = std::variant<Shape, Bitmap, Sprite>;
+using Character = std::variant<Shape, StoredBitmap, Sprite>;
 
 struct LoadOptions {
   // Largest movie body we inflate from a CWS file.
@@ -66,10 +68,14 @@ class Movie {
   RGBA background() const { return background_; }
   uint32_t fileAttributes() const { return fileAttributes_; }
   const Timeline& timeline() const { return main_; }
+  // The character defined as `id`; none for a bitmap whose bytes do not decode (looking
+  // decodes it).
   const Character* character(uint16_t id) const;
   // Empty when the whole file was read; otherwise why reading stopped (what came
   // before is kept and plays).
   const std::string& decodeError() const { return decodeError_; }
+  // The decoded bitmaps, kept as they are drawn (a cache: drawing changes it).
+  BitmapStore& bitmaps() const { return *bitmaps_; }
 
  private:
   friend class MovieLoader;
@@ -82,6 +88,7 @@ class Movie {
   Timeline main_;
   std::map<uint16_t, Character> dictionary_;
   std::string decodeError_;
+  std::shared_ptr<BitmapStore> bitmaps_ = std::make_shared<BitmapStore>();
 };
 
 // Loads a complete movie; throws FormatError when any part of it is malformed.

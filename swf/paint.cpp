@@ -276,7 +276,8 @@ std::unique_ptr<Paint> makePaint(const Movie& movie, const FillStyle& f, const M
   if (!(m * f.matrix).invert(inv)) return nullptr;
   if (f.type == FillStyle::Type::Bitmap) {
     const Character* c = movie.character(f.bitmapId);
-    const Bitmap* bm = c ? std::get_if<Bitmap>(c) : nullptr;
+    const StoredBitmap* stored = c ? std::get_if<StoredBitmap>(c) : nullptr;
+    const Bitmap* bm = stored ? &stored->get() : nullptr;
     if (!bm || bm->pixels.empty()) return nullptr;
     return std::make_unique<BitmapPaint>(*bm, inv, f.repeat, f.smooth && aa, cx);
   }

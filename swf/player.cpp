@@ -213,8 +213,8 @@ class Drawer {
     DrawParams p{m, cx, clip};
     if (const auto* shape = std::get_if<Shape>(inst.character)) {
       renderer_.drawShape(target, *shape, p);
-    } else if (const auto* bm = std::get_if<Bitmap>(inst.character)) {
-      renderer_.drawBitmap(target, *bm, p);
+    } else if (const auto* bm = std::get_if<StoredBitmap>(inst.character)) {
+      renderer_.drawBitmap(target, bm->get(), p);
     } else if (inst.sprite && level < kMaxNesting) {
       drawList(*inst.sprite, target, m, cx, clip, level + 1);
     }
@@ -259,6 +259,7 @@ bool Player::render(uint32_t* pixels, int width, int height, const RenderOptions
   Matrix view{s, 0, 0, s, ox, oy};
   WorkBudget budget;
   budget.limit = options.workLimit;
+  movie_->bitmaps().newFrame();
   Surface surface{width, height, pixels, nullptr};
   Drawer drawer(*movie_, surface, options.quality == Quality::High, s, budget);
   drawer.drawList(*root_, surface, view, CXForm{}, nullptr, 0);

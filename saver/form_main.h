@@ -61,7 +61,7 @@ class TFormMain : public win::Window {
   void FormPaint();
   // The dashboard, its children and their places for this DPI.
   void ApplyDpi(UINT dpi);
-  // The dashboard composed afresh for the client area, and all of it shown.
+  // The dashboard sized for the client area, all of it to be painted afresh.
   void Resize(int width, int height);
   void OnDisplayState(bool on);
   void OnGetMinMaxInfo(MINMAXINFO& info);

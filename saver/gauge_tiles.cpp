@@ -13,9 +13,8 @@ GaugeTiles::GaugeTiles(double scale, const Background& background, int left, int
   // What lies beneath the paint box.
   win::DibSurface under(side, side);
   background(under.dc(), RECT{left, top, left + side, top + side});
-  ::GdiFlush();  // the tracks are drawn from the surface's pixels directly
+  ::GdiFlush();  // the gauge is drawn from the surface's pixels directly
   under_.assign(under.bits(), under.bits() + static_cast<size_t>(side) * side);
-  tracks_ = raster_.Tracks(ConstPixelRows{under_.data(), side});
   shown_.resize(under_.size());
 }
 
@@ -31,7 +30,7 @@ const std::vector<PixelRect>& GaugeTiles::Update(const RingValues& rings) {
   } else {
     // Only what moved: each ring's arc between its old and new end.
     for (const RingRaster::Change& change : raster_.Changes(*values_, rings)) {
-      raster_.Redraw(under, shown, change, rings, &tracks_);
+      raster_.Redraw(under, shown, change, rings);
       changed_.push_back(change.area);
     }
   }

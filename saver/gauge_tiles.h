@@ -45,9 +45,8 @@ class GaugeTiles {
 
  private:
   RingRaster raster_;
-  std::vector<uint32_t> tracks_;  // the gauge at 0 over what lies beneath: the tracks alone
-  std::vector<uint32_t> under_;   // what lies beneath the paint box
-  std::vector<uint32_t> shown_;   // the gauge as the window shows it, over what lies beneath
+  std::vector<uint32_t> under_;  // what lies beneath the paint box
+  std::vector<uint32_t> shown_;  // the gauge as the window shows it, over what lies beneath
   std::optional<RingValues> values_;
   std::vector<PixelRect> changed_;
 };

@@ -28,6 +28,7 @@ namespace {
 using test::ComposeWhole;
 using test::DifferentPixels;
 using test::g_tick_count;
+using test::Shown;
 using test::WhereTheyDiffer;
 
 class DashboardViewTest : public test::SaverFolderTest {
@@ -273,8 +274,8 @@ TEST_F(DashboardViewTest, WhatChangedComposedTickByTickEqualsWholeCompositions) 
           << "target, tick " << tick << " at " << WhereTheyDiffer(target, whole);
       ASSERT_TRUE(!c.target || ChangesWithin(before, target, areas))
           << "tick " << tick << ": the target changed outside the areas reported";
-      ASSERT_EQ(DifferentPixels(view.composed(), whole), 0)
-          << "tick " << tick << " at " << WhereTheyDiffer(view.composed(), whole);
+      ASSERT_EQ(DifferentPixels(Shown(view), whole), 0)
+          << "tick " << tick << " at " << WhereTheyDiffer(Shown(view), whole);
     }
   }
 }
@@ -287,12 +288,12 @@ TEST_F(DashboardViewTest, ANewSizeOrScaleShowsTheGaugeAgainWithTheNextTick) {
   view.SetScale(2.0);
   ASSERT_TRUE(view.Resize(2560, 2048));
   EXPECT_FALSE(view.gauge_values()) << "the picture alone until the next tick";
-  EXPECT_EQ(DifferentPixels(view.composed(), ComposeWhole(view, 2560, 2048)), 0);
+  EXPECT_EQ(DifferentPixels(Shown(view), ComposeWhole(view, 2560, 2048)), 0);
   view.Tick();
   EXPECT_EQ(view.paint_box().left, 2 * kPaintBoxLeft);
   EXPECT_EQ(view.paint_box().right - view.paint_box().left, 2 * kPaintBoxSize);
   view.ShowChanges(nullptr);
-  EXPECT_EQ(DifferentPixels(view.composed(), ComposeWhole(view, 2560, 2048)), 0);
+  EXPECT_EQ(DifferentPixels(Shown(view), ComposeWhole(view, 2560, 2048)), 0);
 }
 
 }  // namespace

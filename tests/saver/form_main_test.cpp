@@ -27,6 +27,7 @@ namespace {
 using test::ComposeWhole;
 using test::DifferentPixels;
 using test::g_tick_count;
+using test::Shown;
 using test::WhereTheyDiffer;
 
 // GDI+ runs for the whole test program, as for the saver itself.
@@ -118,9 +119,9 @@ TEST_F(DashboardTest, TenThousandTicksKeepTheGdiObjectCount) {
   }
   EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), before);
   EXPECT_EQ(form.dashboard().ticks(), 10001);
-  // Between ticks the composed surface keeps a label font, not the DC's own: selecting
-  // that one again is what costs Wine a look-up of the X resources.
-  const HGDIOBJ font = ::GetCurrentObject(form.dashboard().composed().dc(), OBJ_FONT);
+  // Between ticks the surface areas are composed in keeps a label font, not the DC's own:
+  // selecting that one again is what costs Wine a look-up of the X resources.
+  const HGDIOBJ font = ::GetCurrentObject(form.dashboard().strip().dc(), OBJ_FONT);
   EXPECT_NE(font, ::GetStockObject(SYSTEM_FONT));
   LOGFONTW selected{};
   ASSERT_EQ(::GetObjectW(font, sizeof selected, &selected), static_cast<int>(sizeof selected));
@@ -151,13 +152,12 @@ TEST_F(DashboardTest, TicksComposedFromWhatChangedEqualWholeCompositions) {
     g_tick_count += 397;
     form.Timer1Timer();
     const win::DibSurface whole = Whole(form);
-    // The window, where the gauge's changes go straight from its surface, and the
-    // composed surface, which catches up with them when asked for.
+    // The window, where each tick's changes go, and a repaint of all of it.
     const win::DibSurface shown = OnWindow(form.hwnd(), whole);
     ASSERT_EQ(DifferentPixels(shown, whole), 0)
         << "window, tick " << tick << " at " << WhereTheyDiffer(shown, whole);
-    ASSERT_EQ(DifferentPixels(form.dashboard().composed(), whole), 0)
-        << "tick " << tick << " at " << WhereTheyDiffer(form.dashboard().composed(), whole);
+    ASSERT_EQ(DifferentPixels(Shown(form.dashboard()), whole), 0)
+        << "tick " << tick << " at " << WhereTheyDiffer(Shown(form.dashboard()), whole);
   }
   EXPECT_EQ(Text(form, kMins), L"0.527");  // 31,610 ms into the hour
 }
@@ -246,7 +246,7 @@ TEST_F(DashboardTest, NothingIsDrawnWhileTheDisplayIsOff) {
   EXPECT_FALSE(movie.paused());
   EXPECT_EQ(form.dashboard().ticks(), ticks + 1);
   EXPECT_EQ(Text(form, kSeconds), L"8.456");
-  EXPECT_EQ(DifferentPixels(form.dashboard().composed(), Whole(form)), 0);
+  EXPECT_EQ(DifferentPixels(Shown(form.dashboard()), Whole(form)), 0);
   PumpMessagesFor(300);
   EXPECT_GT(movie.frames_run(), frames);
   // No catching up of the time the display was off (20 frames a second at most).
@@ -288,8 +288,7 @@ TEST_F(DashboardTest, AtTwiceTheDpiEveryLengthDoubles) {
     g_tick_count += 397;
     form.Timer1Timer();
   }
-  ::GdiFlush();
-  const win::DibSurface& shown = form.dashboard().composed();
+  const win::DibSurface shown = Shown(form.dashboard());
   const auto at = [&](int x, int y) {
     return shown.bits()[static_cast<size_t>(y) * shown.width() + x];
   };

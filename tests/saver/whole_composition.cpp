@@ -8,6 +8,13 @@
 
 namespace wd::saver::test {
 
+win::DibSurface Shown(const DashboardView& view) {
+  win::DibSurface shown(view.width(), view.height());
+  view.Paint(shown.dc(), RECT{0, 0, view.width(), view.height()});
+  ::GdiFlush();
+  return shown;
+}
+
 win::DibSurface ComposeWhole(const DashboardView& view, int width, int height) {
   win::DibSurface whole(width, height);
   const RECT all{0, 0, width, height};

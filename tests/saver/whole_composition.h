@@ -14,6 +14,9 @@ namespace wd::saver::test {
 // label's text in its font, right-aligned in its place.
 win::DibSurface ComposeWhole(const DashboardView& view, int width, int height);
 
+// What `view` shows at its size, as it paints it.
+win::DibSurface Shown(const DashboardView& view);
+
 // Pixels where two surfaces of the same size differ (-1 for different sizes), and where,
 // as "left,top-right,bottom" (for failure messages).
 int DifferentPixels(const win::DibSurface& a, const win::DibSurface& b);

@@ -6,7 +6,7 @@
 
 namespace wd::win {
 
-DibSurface::DibSurface(int width, int height) {
+DibSurface::DibSurface(int width, int height, int bit_count) : bit_count_(bit_count) {
   Resize(width, height);
 }
 
@@ -16,7 +16,7 @@ void DibSurface::Resize(int width, int height) {
   info.bmiHeader.biWidth = width;
   info.bmiHeader.biHeight = -height;  // top-down
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biBitCount = static_cast<WORD>(bit_count_);
   info.bmiHeader.biCompression = BI_RGB;
   if (!dc_) {
     dc_.reset(::CreateCompatibleDC(nullptr));
@@ -42,6 +42,7 @@ DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
     bits_ = std::exchange(other.bits_, nullptr);
     width_ = std::exchange(other.width_, 0);
     height_ = std::exchange(other.height_, 0);
+    bit_count_ = std::exchange(other.bit_count_, 32);
   }
   return *this;
 }

@@ -1,5 +1,6 @@
 // The movie control's kept pictures: every frame of one loop of a movie whose loops look
-// alike, one below the other in one DIB, kept as each frame is first drawn, so that from
+// alike, one below the other in one DIB of 24 bits a pixel (the movie is opaque: a
+// fourth byte would only take room), kept as each frame is first drawn, so that from
 // the second loop on a frame costs a copy rather than a drawing. For each kept frame it knows which
 // earlier frame looks the same (a frame like the one on the screen costs nothing) and where its
 // picture differs from the frame before it (only that part need go to the screen).
@@ -36,9 +37,12 @@ RECT DifferingArea(const uint32_t* a, const uint32_t* b, int width, int height);
 
 class FrameCache {
  public:
-  // Pictures of one loop are kept when they take no more than this (the earth's 120
-  // frames take 14 MB at 170 x 170, 55 MB at 340 x 340 for a 192 DPI screen).
-  static constexpr size_t kMaxBytes = 64u << 20;
+  // Pictures of one loop are kept when they take no more than this: the earth's 120
+  // frames take 13.9 MB at 170 x 170 (55.5 MB at 340 x 340, for a 192 DPI screen, where
+  // the control keeps them at the movie's own size and shows them enlarged).
+  static constexpr size_t kMaxBytes = 16u << 20;
+  // Whether `frames` pictures of width x height take no more than kMaxBytes.
+  static bool Fits(int width, int height, size_t frames);
 
   FrameCache() = default;
   // Room for `frames` pictures of width x height, none kept yet; no room at all (an
@@ -52,16 +56,15 @@ class FrameCache {
   bool kept(size_t frame) const { return frame < kept_.size() && kept_[frame]; }
   bool all_kept() const { return !kept_.empty() && kept_count_ == kept_.size(); }
 
-  // The picture of `frame` (0-based), width x height DIB pixels, to be written before
-  // Keep.
-  uint32_t* slot(size_t frame) const { return surface_.bits() + frame * pixels_; }
+  // Copies the kept picture of `frame` (0-based) into `to`, width x height DIB pixels.
+  void Get(size_t frame, uint32_t* to) const;
   // One cache for every control that shows the movie `key` (its file and how it is
   // drawn) at width x height: the first asks for it, the others share it, and it goes
   // when the last of them lets it go. Empty when the loop is too big to keep.
   static std::shared_ptr<FrameCache> Shared(const std::wstring& key, int width, int height,
                                             size_t frames);
-  // Notes the picture in `frame`'s slot as kept.
-  void Keep(size_t frame);
+  // Keeps `pixels`, width x height DIB pixels, as the picture of `frame`.
+  void Keep(size_t frame, const uint32_t* pixels);
 
   // The first frame of the run of equal pictures that `frame` belongs to; -1 when it is
   // not kept. Two frames with the same number look the same.
@@ -76,9 +79,12 @@ class FrameCache {
  private:
   // Notes where the kept picture of `frame` differs from its kept neighbours'.
   void NoteChanges(size_t frame);
+  // The bytes of `frame`'s picture: height_ rows of surface_.stride() bytes.
+  uint8_t* Picture(size_t frame) const {
+    return surface_.bytes() + frame * static_cast<size_t>(height_) * surface_.stride();
+  }
 
   int width_ = 0, height_ = 0;
-  size_t pixels_ = 0;  // of one picture
   win::DibSurface surface_;
   std::vector<bool> kept_;
   size_t kept_count_ = 0;

@@ -11,6 +11,7 @@
 #include "common/errors.h"
 #include "platform/file.h"
 #include "saver/layout.h"
+#include "saver/resample.h"
 #include "swf/player.h"
 
 namespace wd::saver {
@@ -116,6 +117,8 @@ void TShockwaveFlash::LoadPending() {
   if (!ReadMovie()) return;
   loaded_ = true;
   frame_count_ = movie_->frameCount();
+  stage_width_ = movie_->stageWidth();
+  stage_height_ = movie_->stageHeight();
   loops_alike_ = LoopsAlike(*movie_);
   ResetCache();
   clock_.emplace(movie_->frameRate(), kMaxCatchUp);
@@ -202,11 +205,21 @@ void TShockwaveFlash::RunFrames(int count) {
   if (!window_dc_) return;
   // One frame on from the picture the screen shows: only what differs goes there.
   const RECT* part = nullptr;
+  RECT changed{};
   if (count == 1 && picture >= 0) {
     const size_t frame = static_cast<size_t>(frame_ - 1);
     const size_t before = (frame + cache_->frames() - 1) % cache_->frames();
-    if (cache_->kept(before) && cache_->PictureOf(before) == on_screen_ && cache_->ChangeAt(frame))
-      part = &*cache_->ChangeAt(frame);
+    if (cache_->kept(before) && cache_->PictureOf(before) == on_screen_ &&
+        cache_->ChangeAt(frame)) {
+      changed = *cache_->ChangeAt(frame);
+      if (Enlarged()) {
+        const Area area =
+            EnlargedArea(Area{changed.left, changed.top, changed.right, changed.bottom},
+                         drawn_width_, drawn_height_, picture_.width(), picture_.height());
+        changed = RECT{area.left, area.top, area.right, area.bottom};
+      }
+      part = &changed;
+    }
   }
   PutFrame(window_dc_, part);
   on_screen_ = ShownPicture();
@@ -221,12 +234,14 @@ int TShockwaveFlash::ShownPicture() const {
 
 void TShockwaveFlash::PutFrame(HDC dc, const RECT* part) {
   const size_t frame = static_cast<size_t>(frame_ - 1);
-  if (loaded_ && frame_ > 0 && Kept(frame)) {
+  if (loaded_ && frame_ > 0 && Kept(frame) && !Enlarged()) {
     cache_->Put(dc, frame, part);
     return;
   }
   EnsureDrawn();
-  ::BitBlt(dc, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
+  const RECT area = part ? *part : RECT{0, 0, picture_.width(), picture_.height()};
+  ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, picture_.dc(),
+           area.left, area.top, SRCCOPY);
 }
 
 void TShockwaveFlash::Resize(int width, int height) {
@@ -236,18 +251,42 @@ void TShockwaveFlash::Resize(int width, int height) {
   // Top-down: row 0 first, as the player writes it.
   picture_.Resize(width, height);
   stale_ = true;
+  picture_frame_ = -1;
   ResetCache();
+}
+
+void TShockwaveFlash::ChooseDrawnSize() {
+  int width = picture_.width(), height = picture_.height();
+  if (loaded_ && loops_alike_ &&
+      !FrameCache::Fits(width, height, static_cast<size_t>(std::max(frame_count_, 0)))) {
+    // The movie's own size, as the player fits the stage into the control.
+    const double scale = std::min(static_cast<double>(width) / std::max(stage_width_, 1),
+                                  static_cast<double>(height) / std::max(stage_height_, 1));
+    if (scale > 1) {
+      width = std::max(1, static_cast<int>(std::lround(width / scale)));
+      height = std::max(1, static_cast<int>(std::lround(height / scale)));
+    }
+  }
+  drawn_width_ = width;
+  drawn_height_ = height;
+  if (width == picture_.width() && height == picture_.height())
+    std::vector<uint32_t>().swap(small_);
+  else
+    small_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  stale_ = true;
+  picture_frame_ = -1;
 }
 
 void TShockwaveFlash::ResetCache() {
   cache_.reset();
   on_screen_ = -1;
+  ChooseDrawnSize();
   if (!loaded_ || !loops_alike_) return;
   // Controls showing the same movie drawn the same way at the same size share their
   // pictures: a frame one of them drew is a copy for the others.
   const bool low = Options().quality == swf::Quality::Low;
-  cache_ = FrameCache::Shared(settings_.movie + (low ? L"|low" : L"|high"), picture_.width(),
-                              picture_.height(), static_cast<size_t>(std::max(frame_count_, 0)));
+  cache_ = FrameCache::Shared(settings_.movie + (low ? L"|low" : L"|high"), drawn_width_,
+                              drawn_height_, static_cast<size_t>(std::max(frame_count_, 0)));
   // Pictures still to be drawn need the movie, let go of once a loop was kept.
   if (!movie_ && !AllKept() && !ReadMovie()) {
     loaded_ = false;
@@ -279,30 +318,44 @@ swf::RenderOptions TShockwaveFlash::Options() const {
 void TShockwaveFlash::EnsureDrawn() {
   if (!stale_ || !picture_.bits()) return;
   ::GdiFlush();  // GDI may still be reading the DIB for an earlier blit
-  const size_t count =
-      static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height());
-  if (loaded_) {
-    const size_t frame = static_cast<size_t>(frame_ - 1);
-    uint32_t* slot =
-        cache_ && frame_ > 0 && frame < cache_->frames() ? cache_->slot(frame) : nullptr;
-    if (slot && cache_->kept(frame)) {
-      std::memcpy(picture_.bits(), slot, count * sizeof(uint32_t));
-    } else {
-      const bool complete =
-          CaughtUpPlayer().render(picture_.bits(), picture_.width(), picture_.height(), Options());
-      ToDibOrder(picture_.bits(), count);
-      ++frames_drawn_;
-      // Kept from now on, when the player finished it.
-      if (complete && slot) {
-        std::memcpy(slot, picture_.bits(), count * sizeof(uint32_t));
-        cache_->Keep(frame);
-        DropMovieWhenKept();
-      }
-    }
-  } else {
-    std::fill(picture_.bits(), picture_.bits() + count, kBackdrop.dib_pixel());
-  }
   stale_ = false;
+  const int width = picture_.width(), height = picture_.height();
+  if (!loaded_) {
+    std::fill(picture_.bits(), picture_.bits() + static_cast<size_t>(width) * height,
+              kBackdrop.dib_pixel());
+    picture_frame_ = -1;
+    return;
+  }
+  const size_t frame = static_cast<size_t>(frame_ - 1);
+  const size_t count = static_cast<size_t>(drawn_width_) * static_cast<size_t>(drawn_height_);
+  const bool cached = cache_ && frame_ > 0 && frame < cache_->frames();
+  // The frame at the size it is drawn at: the control's DIB itself, or the small one.
+  uint32_t* drawn = Enlarged() ? small_.data() : picture_.bits();
+  const bool kept = cached && cache_->kept(frame);
+  if (kept) {
+    cache_->Get(frame, drawn);
+  } else {
+    const bool complete = CaughtUpPlayer().render(drawn, drawn_width_, drawn_height_, Options());
+    ToDibOrder(drawn, count);
+    ++frames_drawn_;
+    // Kept from now on, when the player finished it.
+    if (complete && cached) cache_->Keep(frame, drawn);
+  }
+  if (Enlarged()) {
+    // Over the frame before it, only where the two differ.
+    Area part{0, 0, width, height};
+    const size_t frames = cache_ ? cache_->frames() : 0;
+    if (cached && cache_->kept(frame) && picture_frame_ >= 0 &&
+        static_cast<size_t>(picture_frame_) == (frame + frames - 1) % frames &&
+        cache_->ChangeAt(frame)) {
+      const RECT& change = *cache_->ChangeAt(frame);
+      part = EnlargedArea(Area{change.left, change.top, change.right, change.bottom}, drawn_width_,
+                          drawn_height_, width, height);
+    }
+    EnlargeBilinear(drawn, drawn_width_, drawn_height_, picture_.bits(), width, height, part);
+  }
+  picture_frame_ = static_cast<int>(frame);
+  DropMovieWhenKept();
 }
 
 COLORREF TShockwaveFlash::PixelAt(int x, int y) {

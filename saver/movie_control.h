@@ -62,6 +62,10 @@ class TShockwaveFlash : public win::Window {
   // The pictures of the loop, shared with every control that shows the same movie at the
   // same size; none when the loops differ or are too big to keep.
   const std::shared_ptr<FrameCache>& cache() const { return cache_; }
+  // The size frames are drawn and kept at: the control's, or, where a loop of that size
+  // would be too big to keep, the movie's own, shown enlarged to the control's.
+  int drawn_width() const { return drawn_width_; }
+  int drawn_height() const { return drawn_height_; }
   // Whether the loaded movie is held in memory: it is let go once every picture of its
   // loop is kept, and read again when a new size needs new pictures.
   bool movie_held() const { return movie_ != nullptr; }
@@ -112,12 +116,18 @@ class TShockwaveFlash : public win::Window {
   // Lets go of the movie and its player once every picture of the loop is kept.
   void DropMovieWhenKept();
   void Resize(int width, int height);
-  // The cache for the picture's size, empty until frames are drawn as they fall due; each
-  // is kept as it is drawn, so from the second loop on each frame costs a copy.
+  // The cache for the size frames are drawn at, empty until frames are drawn as they
+  // fall due; each is kept as it is drawn, so from the second loop on each frame costs a
+  // copy.
   void ResetCache();
+  // The control's size, or the movie's own where a loop of the control's size would be
+  // too big to keep and the movie's own is smaller.
+  void ChooseDrawnSize();
   swf::RenderOptions Options() const;
   // Draws the current frame (or the backdrop) into the DIB when it is out of date.
   void EnsureDrawn();
+  // Whether frames are drawn smaller than the control and enlarged onto it.
+  bool Enlarged() const { return !small_.empty(); }
   void ForwardToParent(UINT msg, WPARAM wparam, LPARAM lparam);
 
   MovieSettings settings_;
@@ -127,8 +137,9 @@ class TShockwaveFlash : public win::Window {
   bool paused_ = false;
   bool stale_ = true;  // the DIB does not show the current frame yet
 
-  bool loaded_ = false;  // a movie was read; it may have been let go since
-  int frame_count_ = 0;  // the loaded movie's
+  bool loaded_ = false;                     // a movie was read; it may have been let go since
+  int frame_count_ = 0;                     // the loaded movie's
+  int stage_width_ = 0, stage_height_ = 0;  // the loaded movie's own size
   std::shared_ptr<const swf::Movie> movie_;
   std::unique_ptr<swf::Player> player_;
   std::optional<FrameClock> clock_;
@@ -156,6 +167,11 @@ class TShockwaveFlash : public win::Window {
 
   // The picture, in one memory DC for the control's whole life.
   win::DibSurface picture_;
+  // The frame whose picture the DIB holds (0-based); -1 when none is known.
+  int picture_frame_ = -1;
+  int drawn_width_ = 0, drawn_height_ = 0;
+  // The frame drawn at the movie's own size, when that is smaller than the control's.
+  std::vector<uint32_t> small_;
 };
 
 }  // namespace wd::saver

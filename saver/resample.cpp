@@ -66,4 +66,65 @@ std::vector<uint32_t> ResampleArea(const uint32_t* pixels, int width, int height
   return out;
 }
 
+namespace {
+
+// Where new pixel i's centre falls between old pixels first and first + 1: the second's
+// weight in 256ths.
+struct Tap {
+  int first, second;
+  uint32_t weight;
+};
+
+Tap TapAt(int i, int length, int new_length) {
+  const double at = (i + 0.5) * length / new_length - 0.5;
+  const int first = std::clamp(static_cast<int>(std::floor(at)), 0, length - 1);
+  const int second = std::min(first + 1, length - 1);
+  const double weight = std::clamp(at - first, 0.0, 1.0);
+  return Tap{first, second, static_cast<uint32_t>(std::lround(weight * 256))};
+}
+
+// a + (b - a) * w / 256 for each byte of two 0x00RRGGBB pixels, the colour bytes two by two.
+uint32_t Mix(uint32_t a, uint32_t b, uint32_t w) {
+  const uint32_t rb = (((a & 0xFF00FF) * (256 - w) + (b & 0xFF00FF) * w) >> 8) & 0xFF00FF;
+  const uint32_t g = (((a & 0x00FF00) * (256 - w) + (b & 0x00FF00) * w) >> 8) & 0x00FF00;
+  return rb | g;
+}
+
+}  // namespace
+
+void EnlargeBilinear(const uint32_t* pixels, int width, int height, uint32_t* out, int new_width,
+                     int new_height, const Area& part) {
+  const int left = std::max(part.left, 0), right = std::min(part.right, new_width);
+  const int top = std::max(part.top, 0), bottom = std::min(part.bottom, new_height);
+  if (left >= right || top >= bottom || width <= 0 || height <= 0) return;
+  std::vector<Tap> columns(static_cast<size_t>(right - left));
+  for (int x = left; x < right; ++x)
+    columns[static_cast<size_t>(x - left)] = TapAt(x, width, new_width);
+  for (int y = top; y < bottom; ++y) {
+    const Tap row = TapAt(y, height, new_height);
+    const uint32_t* upper = pixels + static_cast<size_t>(row.first) * width;
+    const uint32_t* lower = pixels + static_cast<size_t>(row.second) * width;
+    uint32_t* to = out + static_cast<size_t>(y) * new_width;
+    for (int x = left; x < right; ++x) {
+      const Tap& c = columns[static_cast<size_t>(x - left)];
+      to[x] = Mix(Mix(upper[c.first], upper[c.second], c.weight),
+                  Mix(lower[c.first], lower[c.second], c.weight), row.weight);
+    }
+  }
+}
+
+Area EnlargedArea(const Area& area, int width, int height, int new_width, int new_height) {
+  if (area.left >= area.right || area.top >= area.bottom) return Area{};
+  // A new pixel reads the old pixels either side of its centre: those within one old
+  // pixel of the area.
+  const auto from = [](int old, int length, int new_length) {
+    return std::max(0, static_cast<int>(std::floor((old - 1.0) * new_length / length)));
+  };
+  const auto to = [](int old, int length, int new_length) {
+    return std::min(new_length, static_cast<int>(std::ceil((old + 1.0) * new_length / length)));
+  };
+  return Area{from(area.left, width, new_width), from(area.top, height, new_height),
+              to(area.right, width, new_width), to(area.bottom, height, new_height)};
+}
+
 }  // namespace wd::saver

@@ -41,11 +41,11 @@ TEST(DifferingArea, HoldsEveryDifferingPixelAndNothingMore) {
   }
 }
 
-// A cache of 4 x 3 pictures, each filled with one colour but for one white pixel.
-void Fill(FrameCache& cache, size_t frame, uint32_t colour, POINT white) {
-  uint32_t* pixels = cache.slot(frame);
-  for (int i = 0; i < 4 * 3; ++i) pixels[i] = colour;
+// A picture of 4 x 3, filled with one colour but for one white pixel.
+std::vector<uint32_t> Picture(uint32_t colour, POINT white) {
+  std::vector<uint32_t> pixels(4 * 3, colour);
   if (white.x >= 0) pixels[white.y * 4 + white.x] = 0xffffffu;
+  return pixels;
 }
 
 TEST(FrameCache, KnowsWhichFramesLookAlikeAndWhereEachDiffersFromTheOneBefore) {
@@ -55,16 +55,14 @@ TEST(FrameCache, KnowsWhichFramesLookAlikeAndWhereEachDiffersFromTheOneBefore) {
   EXPECT_EQ(cache.PictureOf(0), -1) << "nothing kept yet";
   // Frames 0 and 1 alike, 2 with a pixel of its own, 3 like 2, 4 like 0 (the loop's
   // end meets its start), kept out of order.
-  Fill(cache, 0, 0x112233u, {-1, -1});
-  Fill(cache, 1, 0x112233u, {-1, -1});
-  Fill(cache, 2, 0x112233u, {2, 1});
-  Fill(cache, 3, 0x112233u, {2, 1});
-  Fill(cache, 4, 0x112233u, {-1, -1});
-  for (const size_t frame : {4, 0, 2, 1}) cache.Keep(frame);
+  const std::vector<uint32_t> pictures[] = {
+      Picture(0x112233u, {-1, -1}), Picture(0x112233u, {-1, -1}), Picture(0x112233u, {2, 1}),
+      Picture(0x112233u, {2, 1}), Picture(0x112233u, {-1, -1})};
+  for (const size_t frame : {4, 0, 2, 1}) cache.Keep(frame, pictures[frame].data());
   EXPECT_FALSE(cache.all_kept());
   EXPECT_FALSE(cache.kept(3));
   EXPECT_EQ(cache.PictureOf(3), -1);
-  cache.Keep(3);
+  cache.Keep(3, pictures[3].data());
   EXPECT_TRUE(cache.all_kept());
 
   EXPECT_EQ(cache.PictureOf(0), cache.PictureOf(1));
@@ -82,10 +80,8 @@ TEST(FrameCache, KnowsWhichFramesLookAlikeAndWhereEachDiffersFromTheOneBefore) {
 
 TEST(FrameCache, PutsAKeptPictureWholeOrOnlyThePartAsked) {
   FrameCache cache(4, 3, 2);
-  Fill(cache, 0, 0x000000u, {-1, -1});
-  Fill(cache, 1, 0x0000ffu, {1, 2});
-  cache.Keep(0);
-  cache.Keep(1);
+  cache.Keep(0, Picture(0x000000u, {-1, -1}).data());
+  cache.Keep(1, Picture(0x0000ffu, {1, 2}).data());
   win::DibSurface screen(4, 3);
   cache.Put(screen.dc(), 0);
   const RECT part{1, 1, 3, 3};
@@ -133,8 +129,7 @@ TEST(FrameCache, OneCacheServesEveryoneAskingForTheSameMovieAtTheSameSize) {
     EXPECT_EQ(other == cache, c.same) << win::Narrow(c.key) << " " << c.width << " x " << c.height;
   }
   // What one keeps, the other finds kept.
-  Fill(*cache, 2, 0x112233u, {1, 1});
-  cache->Keep(2);
+  cache->Keep(2, Picture(0x112233u, {1, 1}).data());
   EXPECT_TRUE(FrameCache::Shared(L"a.swf|high", 4, 3, 5)->kept(2));
   EXPECT_FALSE(FrameCache::Shared(L"a.swf|high", 600, 600, 120)) << "too big to keep";
 }

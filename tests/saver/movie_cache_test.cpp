@@ -16,6 +16,7 @@
 #include "platform/dib.h"
 #include "platform/text.h"
 #include "saver/movie_control.h"
+#include "saver/resample.h"
 #include "swf/player.h"
 
 namespace wd::saver {
@@ -156,6 +157,32 @@ TEST_F(MovieCacheTest, TheMovieIsLetGoOnceItsLoopIsKeptAndReadAgainForANewSize) 
   movie->Advance(1);
   EXPECT_EQ(movie->current_frame(), 11);
   EXPECT_EQ(Shown(*movie, false), FreshFrame(11, 150, 150));
+}
+
+TEST_F(MovieCacheTest, AControlTooBigToKeepItsLoopShowsTheMoviesOwnPicturesEnlarged) {
+  // 120 pictures of 340 x 340 are more than a control keeps; of the movie's own 170 x 170
+  // they are not.
+  auto movie = Earth(0, 340);
+  ::UpdateWindow(parent_.hwnd());
+  ASSERT_TRUE(movie->cache());
+  EXPECT_EQ(movie->drawn_width(), 170);
+  const auto enlarged = [](int frame) {
+    const std::vector<uint32_t> own = FreshFrame(frame, 170, 170);
+    std::vector<uint32_t> pixels(340 * 340);
+    EnlargeBilinear(own.data(), 170, 170, pixels.data(), 340, 340, Area{0, 0, 340, 340});
+    return pixels;
+  };
+  // Frame by frame into the second loop, where each frame goes to the window only where
+  // it differs from the one before.
+  for (int i = 1; i < 123; ++i) movie->Advance(1);
+  EXPECT_TRUE(movie->cache()->all_kept());
+  EXPECT_EQ(movie->frames_drawn(), 120);
+  for (int frame = 3; frame <= 5; ++frame) {
+    EXPECT_EQ(movie->current_frame(), frame);
+    EXPECT_EQ(Shown(*movie, true), enlarged(frame)) << "frame " << frame;
+    movie->Advance(1);
+  }
+  EXPECT_GT(movie->frames_shown_in_part(), 100);
 }
 
 }  // namespace

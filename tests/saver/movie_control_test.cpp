@@ -20,6 +20,7 @@
 #include "platform/text.h"
 #include "saver/layout.h"
 #include "saver/movie_control.h"
+#include "saver/resample.h"
 #include "swf/player.h"
 
 namespace wd::saver {
@@ -337,31 +338,45 @@ TEST_F(MovieControlTest, LaterLoopsShowTheSamePicturesAsAFreshDrawing) {
   EXPECT_EQ(picture(), expected);
 }
 
-// While every picture of the loop is kept the player stands still; a control grown
-// too big to keep its loop draws again from the frame it had reached.
-TEST_F(MovieControlTest, AMovieTooBigToKeepGoesOnFromTheFrameItHadReached) {
+// While every picture of the loop is kept the player stands still. A control grown
+// past the size whose loop it keeps shows the movie's own pictures enlarged; at either
+// size it draws again from the frame it had reached.
+TEST_F(MovieControlTest, AResizedControlGoesOnFromTheFrameItHadReached) {
   TShockwaveFlash movie(parent_.hwnd(), 0, 0, 170, 170, MovieSettings{});
   movie.SetMovie(EarthPath());
   ASSERT_TRUE(movie.loaded());
   movie.Advance(129);  // frame 10 of the second loop
-  const int64_t drawn = movie.frames_drawn();
-  // 120 pictures of 600 x 600 are more than the control keeps.
-  ::SetWindowPos(movie.hwnd(), nullptr, 0, 0, 600, 600, SWP_NOMOVE | SWP_NOZORDER);
-  ASSERT_EQ(movie.width(), 600);
   swf::Player player(swf::loadMovieFile(win::Narrow(EarthPath())));
-  std::vector<uint32_t> rgba(600 * 600);
-  for (const int frame : {10, 11, 14}) {
-    while (player.currentFrame() < frame) player.advance();
-    player.render(rgba.data(), 600, 600, {swf::Quality::High});
-    EXPECT_EQ(movie.current_frame(), frame);
-    int differing = 0;
-    for (int y = 0; y < 600; ++y)
-      for (int x = 0; x < 600; ++x)
-        differing += movie.PixelAt(x, y) != (rgba[y * 600 + x] & 0xffffff);
-    EXPECT_EQ(differing, 0) << "frame " << frame;
-    if (frame != 14) movie.Advance(frame == 10 ? 1 : 3);
+  struct Case {
+    int size;        // the control's
+    int drawn_size;  // the pictures'
+  };
+  // 120 pictures of 600 x 600 are more than the control keeps; of 120 x 120 they are not.
+  for (const Case& c : {Case{600, 170}, Case{120, 120}}) {
+    ::SetWindowPos(movie.hwnd(), nullptr, 0, 0, c.size, c.size, SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_EQ(movie.width(), c.size);
+    EXPECT_EQ(movie.drawn_width(), c.drawn_size);
+    std::vector<uint32_t> rgba(static_cast<size_t>(c.drawn_size) * c.drawn_size);
+    std::vector<uint32_t> shown(static_cast<size_t>(c.size) * c.size);
+    const int64_t drawn_before = movie.frames_drawn();
+    for (const int frame : {10, 11, 14}) {
+      while (player.currentFrame() != frame) player.advance();
+      player.render(rgba.data(), c.drawn_size, c.drawn_size, {swf::Quality::High});
+      for (uint32_t& v : rgba) v = (v & 0xff00) | (v & 0xff) << 16 | (v >> 16 & 0xff);
+      EnlargeBilinear(rgba.data(), c.drawn_size, c.drawn_size, shown.data(), c.size, c.size,
+                      Area{0, 0, c.size, c.size});
+      EXPECT_EQ(movie.current_frame(), frame);
+      int differing = 0;
+      for (int y = 0; y < c.size; ++y)
+        for (int x = 0; x < c.size; ++x) {
+          const uint32_t v = shown[static_cast<size_t>(y) * c.size + x];
+          differing += movie.PixelAt(x, y) != RGB(v >> 16 & 0xff, v >> 8 & 0xff, v & 0xff);
+        }
+      EXPECT_EQ(differing, 0) << c.size << ", frame " << frame;
+      movie.Advance(frame == 10 ? 1 : frame == 11 ? 3 : 116);  // back to frame 10 after 14
+    }
+    EXPECT_EQ(movie.frames_drawn(), drawn_before + 3) << c.size;
   }
-  EXPECT_EQ(movie.frames_drawn(), drawn + 3);
 }
 
 TEST_F(MovieControlTest, EachFrameOfALoopingMovieIsDrawnOnce) {

@@ -4,8 +4,7 @@
 // changed, the figures from the seven energy functions (each reading the uptime and
 // the settings file afresh) beside one uptime and one reading of the file, and the
 // whole tick (composing and showing what changed); and the gauge's part of a minute of
-// ticks, each pixel worked out, beside the rings that wrap copied from the tracks. Run under Wine
-// (or on Windows) on a display:
+// ticks. Run under Wine (or on Windows) on a display:
 //   wine build/win/bench/saver_tick.exe [TICKS]
 #include <windows.h>
 
@@ -69,25 +68,20 @@ int main(int argc, char** argv) {
     wd::saver::DrawRings(box.dc(), v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
   });
   // The gauge's part of the ticks of a minute, in which every ring takes 59 steps and
-  // wraps to 0 once: worked out pixel by pixel, beside the wraps copied from the tracks.
+  // wraps to 0 once.
   const wd::saver::RingRaster raster;
   std::vector<uint32_t> under(static_cast<size_t>(raster.size()) * raster.size(),
                               wd::saver::kBackdrop.dib_pixel());
   std::vector<uint32_t> shown(under.size());
   const wd::saver::ConstPixelRows beneath{under.data(), raster.size()};
-  const std::vector<uint32_t> tracks = raster.Tracks(beneath);
-  for (const bool copy : {false, true}) {
-    Report(copy ? "a minute of gauge, wraps copied" : "a minute of gauge, worked out",
-           std::max(10, runs / 20), [&](int) {
-             for (int tick = 0; tick < 60; ++tick) {
-               const wd::saver::RingValues before = wd::saver::RingValuesAt(tick);
-               const wd::saver::RingValues after = wd::saver::RingValuesAt(tick + 1);
-               for (const auto& change : raster.Changes(before, after))
-                 raster.Redraw(beneath, {shown.data(), raster.size()}, change, after,
-                               copy ? &tracks : nullptr);
-             }
-           });
-  }
+  Report("a minute of gauge", std::max(10, runs / 20), [&](int) {
+    for (int tick = 0; tick < 60; ++tick) {
+      const wd::saver::RingValues before = wd::saver::RingValuesAt(tick);
+      const wd::saver::RingValues after = wd::saver::RingValuesAt(tick + 1);
+      for (const auto& change : raster.Changes(before, after))
+        raster.Redraw(beneath, {shown.data(), raster.size()}, change, after);
+    }
+  });
   Report("the figures, each read afresh", runs, [&](int) {
     volatile long double sum = wd::CalcHours() + wd::CalcPowerKwh() + wd::CalcPowerFee() +
                                wd::CalcCo2() + wd::CalcThisYearCo2();

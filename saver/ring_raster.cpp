@@ -141,31 +141,22 @@ struct RingRaster::Wedge {
 
 void RingRaster::Draw(ConstPixelRows under, PixelRows out, const PixelRect& area,
                       const RingValues& values) const {
-  Paint(under, out, area, values, -1, nullptr, nullptr, reach_);
-}
-
-std::vector<uint32_t> RingRaster::Tracks(ConstPixelRows under) const {
-  std::vector<uint32_t> tracks(static_cast<size_t>(size_) * static_cast<size_t>(size_));
-  Draw(under, PixelRows{tracks.data(), size_}, PixelRect{0, 0, size_, size_}, RingValues{});
-  return tracks;
+  Paint(under, out, area, values, -1, nullptr, reach_);
 }
 
 void RingRaster::Redraw(ConstPixelRows under, PixelRows out, const Change& change,
-                        const RingValues& values, const std::vector<uint32_t>* tracks) const {
+                        const RingValues& values) const {
   const Wedge wedge(change.from_sweep, change.to_sweep);
-  const bool fits =
-      tracks && tracks->size() == static_cast<size_t>(size_) * static_cast<size_t>(size_);
   // An arc that grew changes only what its value band covers: either side of it the
   // track shows as before.
   const bool grew = change.ring >= 0 && change.ring < kRingCount &&
                     SweepOf(values[change.ring]) >= change.to_sweep;
-  Paint(under, out, change.area, values, change.ring, &wedge, fits ? tracks->data() : nullptr,
-        grew ? value_half_ + 1 : reach_);
+  Paint(under, out, change.area, values, change.ring, &wedge, grew ? value_half_ + 1 : reach_);
 }
 
 void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& area,
                        const RingValues& values, int only_ring, const Wedge* wedge,
-                       const uint32_t* bare_tracks, double reach) const {
+                       double reach) const {
   std::array<Arc, kRingCount> tracks{}, arcs{};
   for (int n = 0; n < kRingCount; ++n) {
     tracks[n] = Arc(rings_[n].radius, track_half_, rings_[n].track_sweep);
@@ -190,8 +181,6 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
     for (int n = last; n >= first; --n) {
       const double radius = rings_[n].radius;
       const double outer = radius + reach, inner = radius - reach;
-      // A ring at 0 shows its track alone.
-      const bool bare = bare_tracks && arcs[n].sweep <= 0;
       if (std::abs(dy) > outer + 1) continue;
       // The row crosses the ring's band in one or two runs; a pixel more either side,
       // and the distance test below decides each pixel exactly.
@@ -203,13 +192,6 @@ void RingRaster::Paint(ConstPixelRows under, PixelRows out, const PixelRect& are
         if (from_dx > to_dx) return;
         const int x0 = std::max(left, static_cast<int>(std::floor(centre_ + from_dx)));
         const int x1 = std::min(right, static_cast<int>(std::ceil(centre_ + to_dx)) + 1);
-        if (bare && x0 < x1) {
-          // Every pixel of the run is the track alone, or away from the band what lies
-          // beneath, which the tracks hold too.
-          const uint32_t* row = bare_tracks + static_cast<ptrdiff_t>(y) * size_;
-          std::copy(row + x0, row + x1, to + (x0 - ol));
-          return;
-        }
         for (int x = x0; x < x1; ++x) {
           const double dx = x - centre_;
           if (wedge && !wedge->Holds(dx, dy)) continue;

@@ -65,23 +65,18 @@ class RingRaster {
   static constexpr double kPiece = 30.0;
   std::vector<Change> Changes(const RingValues& before, const RingValues& after) const;
 
-  // The gauge with every ring at 0 over `under`: the tracks alone, size() x size()
-  // pixels row by row. What a ring's pixels go back to when it wraps to 0.
-  std::vector<uint32_t> Tracks(ConstPixelRows under) const;
-
   // Draws, of the gauge of `values`, the pixels `change` can alter: those of its ring
   // near its arc. Every other pixel keeps what it shows, which is the same at both
-  // values. Given `tracks` of the same `under`, a ring that wrapped to 0 is copied from
-  // them instead of worked out pixel by pixel: the same pixels, sooner.
-  void Redraw(ConstPixelRows under, PixelRows out, const Change& change, const RingValues& values,
-              const std::vector<uint32_t>* tracks = nullptr) const;
+  // values.
+  void Redraw(ConstPixelRows under, PixelRows out, const Change& change,
+              const RingValues& values) const;
 
  private:
   struct Wedge;
   // What holds ring `ring`'s value band between two sweeps, with room for its edges.
   PixelRect AreaOf(int ring, double from_sweep, double to_sweep) const;
   void Paint(ConstPixelRows under, PixelRows out, const PixelRect& area, const RingValues& values,
-             int only_ring, const Wedge* wedge, const uint32_t* bare_tracks, double reach) const;
+             int only_ring, const Wedge* wedge, double reach) const;
 
   struct Ring {
     double radius;

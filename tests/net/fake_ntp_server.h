@@ -159,4 +159,18 @@ inline ReplyFields AheadBy(const std::string& request, std::int64_t ahead_ms) {
   return {0x24, 2, TransmitOf(request), PlusMs(now, ahead_ms), PlusMs(now, ahead_ms + 1)};
 }
 
+inline constexpr double kSecond = 1.0 / 86400.0;
+
+// The clock setter every test puts in: records, never touches the computer's clock.
+struct ClockRecorder {
+  std::vector<DateTime> set_to;
+  bool answer = true;
+  std::function<bool(DateTime)> setter() {
+    return [this](DateTime t) {
+      set_to.push_back(t);
+      return answer;
+    };
+  }
+};
+
 }  // namespace wd::net::test

@@ -20,8 +20,6 @@
 #include "platform/text.h"
 #include "saver/layout.h"
 #include "saver/movie_control.h"
-#include "saver/resample.h"
-#include "swf/player.h"
 
 namespace wd::saver {
 namespace {
@@ -305,94 +303,6 @@ TEST_F(MovieControlTest, PointerEventsReachTheParentInItsCoordinates) {
     for (const POINT& p : parent_.moves) seen |= p.x == expected.x && p.y == expected.y;
     EXPECT_TRUE(seen);
   }
-}
-
-TEST_F(MovieControlTest, LaterLoopsShowTheSamePicturesAsAFreshDrawing) {
-  TShockwaveFlash movie(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});
-  movie.SetMovie(EarthPath());
-  ASSERT_TRUE(movie.loaded());
-  auto picture = [&movie] {
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < 170; ++y)
-      for (int x = 0; x < 170; ++x) pixels.push_back(movie.PixelAt(x, y));
-    return pixels;
-  };
-  // Frame 10 drawn by a player of its own.
-  swf::Player player(swf::loadMovieFile(win::Narrow(EarthPath())));
-  for (int i = 0; i < 10; ++i) player.advance();
-  std::vector<uint32_t> rgba(170 * 170);
-  player.render(rgba.data(), 170, 170, {swf::Quality::High});
-  std::vector<COLORREF> expected;
-  for (uint32_t v : rgba) expected.push_back(v & 0xffffff);
-
-  movie.Advance(129);  // frame 10 of the second loop
-  EXPECT_EQ(movie.current_frame(), 10);
-  const std::vector<COLORREF> second_loop = picture();
-  EXPECT_EQ(second_loop, expected);
-  movie.Advance(1);
-  EXPECT_NE(picture(), second_loop);  // the globe turns
-  movie.Advance(119);                 // frame 10 of the third loop
-  EXPECT_EQ(movie.current_frame(), 10);
-  EXPECT_EQ(picture(), expected);
-  movie.Advance(120);
-  EXPECT_EQ(picture(), expected);
-}
-
-// While every picture of the loop is kept the player stands still. A control grown
-// past the size whose loop it keeps shows the movie's own pictures enlarged; at either
-// size it draws again from the frame it had reached.
-TEST_F(MovieControlTest, AResizedControlGoesOnFromTheFrameItHadReached) {
-  TShockwaveFlash movie(parent_.hwnd(), 0, 0, 170, 170, MovieSettings{});
-  movie.SetMovie(EarthPath());
-  ASSERT_TRUE(movie.loaded());
-  movie.Advance(129);  // frame 10 of the second loop
-  swf::Player player(swf::loadMovieFile(win::Narrow(EarthPath())));
-  struct Case {
-    int size;        // the control's
-    int drawn_size;  // the pictures'
-  };
-  // 120 pictures of 600 x 600 are more than the control keeps; of 120 x 120 they are not.
-  for (const Case& c : {Case{600, 170}, Case{120, 120}}) {
-    ::SetWindowPos(movie.hwnd(), nullptr, 0, 0, c.size, c.size, SWP_NOMOVE | SWP_NOZORDER);
-    ASSERT_EQ(movie.width(), c.size);
-    EXPECT_EQ(movie.drawn_width(), c.drawn_size);
-    std::vector<uint32_t> rgba(static_cast<size_t>(c.drawn_size) * c.drawn_size);
-    std::vector<uint32_t> shown(static_cast<size_t>(c.size) * c.size);
-    const int64_t drawn_before = movie.frames_drawn();
-    for (const int frame : {10, 11, 14}) {
-      while (player.currentFrame() != frame) player.advance();
-      player.render(rgba.data(), c.drawn_size, c.drawn_size, {swf::Quality::High});
-      for (uint32_t& v : rgba) v = (v & 0xff00) | (v & 0xff) << 16 | (v >> 16 & 0xff);
-      EnlargeBilinear(rgba.data(), c.drawn_size, c.drawn_size, shown.data(), c.size, c.size,
-                      Area{0, 0, c.size, c.size});
-      EXPECT_EQ(movie.current_frame(), frame);
-      int differing = 0;
-      for (int y = 0; y < c.size; ++y)
-        for (int x = 0; x < c.size; ++x) {
-          const uint32_t v = shown[static_cast<size_t>(y) * c.size + x];
-          differing += movie.PixelAt(x, y) != RGB(v >> 16 & 0xff, v >> 8 & 0xff, v & 0xff);
-        }
-      EXPECT_EQ(differing, 0) << c.size << ", frame " << frame;
-      movie.Advance(frame == 10 ? 1 : frame == 11 ? 3 : 116);  // back to frame 10 after 14
-    }
-    EXPECT_EQ(movie.frames_drawn(), drawn_before + 3) << c.size;
-  }
-}
-
-TEST_F(MovieControlTest, EachFrameOfALoopingMovieIsDrawnOnce) {
-  TShockwaveFlash movie(parent_.hwnd(), 128, 408, 170, 170, MovieSettings{});
-  movie.SetMovie(EarthPath());
-  ASSERT_TRUE(movie.loaded());
-  // Loading draws only the first frame and shows it; the rest of three turns follow one
-  // by one, each drawn when it first falls due.
-  EXPECT_EQ(movie.frames_drawn(), 1);
-  EXPECT_EQ(movie.current_frame(), 1);
-  for (int i = 1; i < 3 * 120; ++i) movie.Advance(1);
-  EXPECT_EQ(movie.frames_run(), 3 * 120);
-  // Every frame after that is a copy of those pictures; every frame still reaches the
-  // screen, as the globe turns on every frame.
-  EXPECT_EQ(movie.frames_drawn(), 120);
-  EXPECT_EQ(movie.frames_shown(), 3 * 120);
 }
 
 // What the control's window shows, read back from its DC.

@@ -100,15 +100,23 @@ void EnlargeBilinear(const uint32_t* pixels, int width, int height, uint32_t* ou
   std::vector<Tap> columns(static_cast<size_t>(right - left));
   for (int x = left; x < right; ++x)
     columns[static_cast<size_t>(x - left)] = TapAt(x, width, new_width);
+  // Each new row mixes its two old rows first, only the columns it reads, then along.
+  const int first = columns.front().first, last = columns.back().second;
+  std::vector<uint32_t> mixed(static_cast<size_t>(width));
   for (int y = top; y < bottom; ++y) {
     const Tap row = TapAt(y, height, new_height);
     const uint32_t* upper = pixels + static_cast<size_t>(row.first) * width;
     const uint32_t* lower = pixels + static_cast<size_t>(row.second) * width;
+    const uint32_t* from = upper;
+    if (row.weight > 0) {
+      for (int x = first; x <= last; ++x)
+        mixed[static_cast<size_t>(x)] = Mix(upper[x], lower[x], row.weight);
+      from = mixed.data();
+    }
     uint32_t* to = out + static_cast<size_t>(y) * new_width;
     for (int x = left; x < right; ++x) {
       const Tap& c = columns[static_cast<size_t>(x - left)];
-      to[x] = Mix(Mix(upper[c.first], upper[c.second], c.weight),
-                  Mix(lower[c.first], lower[c.second], c.weight), row.weight);
+      to[x] = Mix(from[c.first], from[c.second], c.weight);
     }
   }
 }

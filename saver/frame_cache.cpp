@@ -1,6 +1,7 @@
 #include "saver/frame_cache.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <map>
@@ -63,6 +64,15 @@ bool FrameCache::Fits(int width, int height, size_t frames) {
   // Rows of three bytes a pixel, padded to whole four-byte words.
   const size_t picture = (static_cast<size_t>(width) * 3 + 3) / 4 * 4 * static_cast<size_t>(height);
   return frames <= kMaxBytes / picture;
+}
+
+SIZE FrameCache::KeptSize(int width, int height, int stage_width, int stage_height, int frames) {
+  if (Fits(width, height, static_cast<size_t>(std::max(frames, 0)))) return SIZE{width, height};
+  const double scale = std::min(static_cast<double>(width) / std::max(stage_width, 1),
+                                static_cast<double>(height) / std::max(stage_height, 1));
+  if (scale <= 1) return SIZE{width, height};
+  return SIZE{std::max(1, static_cast<int>(std::lround(width / scale))),
+              std::max(1, static_cast<int>(std::lround(height / scale)))};
 }
 
 FrameCache::FrameCache(int width, int height, size_t frames) {

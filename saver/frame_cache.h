@@ -43,6 +43,11 @@ class FrameCache {
   static constexpr size_t kMaxBytes = 16u << 20;
   // Whether `frames` pictures of width x height take no more than kMaxBytes.
   static bool Fits(int width, int height, size_t frames);
+  // The size a loop of `frames` frames is drawn and kept at on a control of width x
+  // height showing a stage of stage_width x stage_height: the control's when it fits,
+  // else the stage's own (the control's over the scale the player fits the stage
+  // with) when that is smaller.
+  static SIZE KeptSize(int width, int height, int stage_width, int stage_height, int frames);
 
   FrameCache() = default;
   // Room for `frames` pictures of width x height, none kept yet; no room at all (an

@@ -256,19 +256,11 @@ void TShockwaveFlash::Resize(int width, int height) {
 }
 
 void TShockwaveFlash::ChooseDrawnSize() {
-  int width = picture_.width(), height = picture_.height();
-  if (loaded_ && loops_alike_ &&
-      !FrameCache::Fits(width, height, static_cast<size_t>(std::max(frame_count_, 0)))) {
-    // The movie's own size, as the player fits the stage into the control.
-    const double scale = std::min(static_cast<double>(width) / std::max(stage_width_, 1),
-                                  static_cast<double>(height) / std::max(stage_height_, 1));
-    if (scale > 1) {
-      width = std::max(1, static_cast<int>(std::lround(width / scale)));
-      height = std::max(1, static_cast<int>(std::lround(height / scale)));
-    }
-  }
-  drawn_width_ = width;
-  drawn_height_ = height;
+  const SIZE kept = loaded_ && loops_alike_
+                        ? FrameCache::KeptSize(picture_.width(), picture_.height(), stage_width_,
+                                               stage_height_, std::max(frame_count_, 0))
+                        : SIZE{picture_.width(), picture_.height()};
+  const int width = drawn_width_ = kept.cx, height = drawn_height_ = kept.cy;
   if (width == picture_.width() && height == picture_.height())
     std::vector<uint32_t>().swap(small_);
   else

@@ -103,12 +103,32 @@ TEST(FrameCache, KeepsNothingOfALoopTooBigToKeep) {
     size_t frames;
     bool keeps;
   };
-  // The earth's turn at 96 DPI (14 MB) is kept; in a control of 600 x 600 (172 MB) not.
-  for (const Case& c : {Case{170, 170, 120, true}, Case{600, 600, 120, false},
+  // The earth's turn at 96 DPI (10.4 MB) is kept; in a control of 340 x 340 (41.6 MB) not.
+  for (const Case& c : {Case{170, 170, 120, true}, Case{340, 340, 120, false},
                         Case{0, 170, 120, false}, Case{170, 170, 0, false}}) {
     const FrameCache cache(c.width, c.height, c.frames);
     EXPECT_EQ(bool(cache), c.keeps) << c.width << " x " << c.height << ", " << c.frames;
     EXPECT_EQ(cache.frames(), c.keeps ? c.frames : 0u);
+  }
+}
+
+TEST(FrameCache, ALoopTooBigAtTheControlsSizeIsKeptAtTheMoviesOwn) {
+  struct Case {
+    int width, height, stage_width, stage_height, frames;
+    SIZE kept;
+  };
+  for (const Case& c : {
+           Case{170, 170, 170, 170, 120, {170, 170}},  // 96 DPI: the control's size
+           Case{340, 340, 170, 170, 120, {170, 170}},  // 192 DPI: the movie's own
+           Case{255, 255, 170, 170, 120, {170, 170}},  // 144 DPI
+           Case{600, 300, 170, 170, 120, {340, 170}},  // the stage fitted by its height
+           Case{340, 340, 170, 170, 10, {340, 340}},   // a short loop fits at any size
+           Case{340, 340, 400, 400, 120, {340, 340}},  // nothing smaller to keep
+       }) {
+    const SIZE kept =
+        FrameCache::KeptSize(c.width, c.height, c.stage_width, c.stage_height, c.frames);
+    EXPECT_EQ(kept.cx, c.kept.cx) << c.width << " x " << c.height << ", " << c.frames;
+    EXPECT_EQ(kept.cy, c.kept.cy) << c.width << " x " << c.height << ", " << c.frames;
   }
 }
 

@@ -5,18 +5,10 @@
 
 #include "swf/error.h"
 #include "swf/reader.h"
+#include "swf/tag_codes.h"
 
 namespace wd::swf {
 namespace {
-
-enum BitmapTag : uint16_t {
-  kDefineBits = 6,
-  kDefineBitsLossless = 20,
-  kDefineBitsJpeg2 = 21,
-  kDefineBitsJpeg3 = 35,
-  kDefineBitsLossless2 = 36,
-  kDefineBitsJpeg4 = 90,
-};
 
 size_t bytesOf(const Bitmap& bm) {
   return bm.pixels.size() * sizeof(uint32_t);

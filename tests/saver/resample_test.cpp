@@ -8,13 +8,15 @@
 namespace wd::saver {
 namespace {
 
+// A picture, the size it is brought to, and the picture that gives.
+struct Resizing {
+  std::vector<uint32_t> pixels;
+  int width, height, new_width, new_height;
+  std::vector<uint32_t> expected;
+};
+
 TEST(ResampleArea, AveragesWhatEachNewPixelCovers) {
-  struct Case {
-    std::vector<uint32_t> pixels;
-    int width, height, new_width, new_height;
-    std::vector<uint32_t> expected;
-  };
-  const std::vector<Case> cases{
+  const std::vector<Resizing> cases{
       // Halving: each 2 x 2 block becomes its mean.
       {{0x000000, 0x0000FF, 0xFF0000, 0x00FF00}, 2, 2, 1, 1, {0x404040}},
       // 3 to 2: the middle pixel is shared half and half.
@@ -24,7 +26,7 @@ TEST(ResampleArea, AveragesWhatEachNewPixelCovers) {
       // The same size is the same picture.
       {{1, 2, 3, 4}, 2, 2, 2, 2, {1, 2, 3, 4}},
   };
-  for (const Case& c : cases)
+  for (const Resizing& c : cases)
     EXPECT_EQ(ResampleArea(c.pixels.data(), c.width, c.height, c.new_width, c.new_height),
               c.expected)
         << c.width << "x" << c.height << " to " << c.new_width << "x" << c.new_height;
@@ -45,12 +47,7 @@ TEST(ResampleArea, ASharpEdgeStaysWithinOnePixel) {
 }
 
 TEST(EnlargeBilinear, MixesTheTwoNearestPixelCentresAndRepeatsTheEdges) {
-  struct Case {
-    std::vector<uint32_t> pixels;
-    int width, height, new_width, new_height;
-    std::vector<uint32_t> expected;
-  };
-  const std::vector<Case> cases{
+  const std::vector<Resizing> cases{
       // Doubled: new centres fall a quarter of the way between old ones.
       {{0x000000, 0xFFFFFF}, 2, 1, 4, 1, {0x000000, 0x3F3F3F, 0xBFBFBF, 0xFFFFFF}},
       {{0x0000FF, 0xFF0000}, 1, 2, 1, 4, {0x0000FF, 0x3F00BF, 0xBF003F, 0xFF0000}},
@@ -58,7 +55,7 @@ TEST(EnlargeBilinear, MixesTheTwoNearestPixelCentresAndRepeatsTheEdges) {
       {std::vector<uint32_t>(6, 0x2D4500), 3, 2, 7, 5, std::vector<uint32_t>(35, 0x2D4500)},
       {{1, 2, 3, 4}, 2, 2, 2, 2, {1, 2, 3, 4}},
   };
-  for (const Case& c : cases) {
+  for (const Resizing& c : cases) {
     std::vector<uint32_t> out(c.expected.size(), 0xDEAD);
     EnlargeBilinear(c.pixels.data(), c.width, c.height, out.data(), c.new_width, c.new_height,
                     Area{0, 0, c.new_width, c.new_height});
